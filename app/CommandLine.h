@@ -1,0 +1,17 @@
+#pragma once
+// The program's command-line options. Single-dash options other than ours
+// are left to Qt (-platform, -display, ...).
+
+#include <string>
+#include <vector>
+
+struct TCommandLine {
+  bool help = false;
+  bool version = false;
+  bool testDevices = false;
+  std::string error;  // set when the options cannot be used
+};
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+std::string VersionText();

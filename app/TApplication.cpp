@@ -1,0 +1,88 @@
+#include "app/TApplication.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+#include "app/Forms.h"
+#include "app/TfrmMain.h"
+#include "dialogs/TfrmConfiguration.h"
+#include "dialogs/TfrmOverlay.h"
+#include "dialogs/TfrmSnapShot.h"
+#include "dialogs/TfrmVideoProcessing.h"
+#include "platform/dialogs/CommonDialogs.h"
+#include "platform/kernel/UnhandledException.h"
+#include "preview/TfrmPreview.h"
+
+TfrmMain* frmMain = nullptr;
+TfrmPreview* frmPreview = nullptr;
+TfrmConfiguration* frmConfiguration = nullptr;
+TfrmVideoProcessing* frmVideoProcessing = nullptr;
+TfrmSnapShot* frmSnapShot = nullptr;
+TfrmOverlay* frmOverlay = nullptr;
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("orvex");
+  setApplicationVersion("1.4");
+  // Only the main window ends the program, whatever else is open.
+  setQuitOnLastWindowClosed(false);
+  SetTitle(kTitle);
+  orvex::kernel::SetUnhandledExceptionHandler([this](std::exception_ptr error) {
+    if (QThread::currentThread() == thread()) {
+      ShowException(error);
+    } else {
+      QMetaObject::invokeMethod(this, [this, error] { ShowException(error); }, Qt::QueuedConnection);
+    }
+  });
+}
+
+TApplication::~TApplication() {
+  DestroyForms();
+  orvex::kernel::SetUnhandledExceptionHandler(nullptr);
+}
+
+void TApplication::CreateForms() {
+  frmMain = new TfrmMain(title_);
+  frmPreview = new TfrmPreview(*frmMain);
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  frmConfiguration = new TfrmConfiguration(engine);
+  frmVideoProcessing = new TfrmVideoProcessing(engine);
+  frmSnapShot = new TfrmSnapShot(engine);
+  frmOverlay = new TfrmOverlay(engine);
+}
+
+int TApplication::Run() {
+  frmMain->show();
+  exec();
+  return 0;
+}
+
+template <typename T>
+static void DestroyForm(T*& form) {
+  delete form;
+  form = nullptr;
+}
+
+void TApplication::DestroyForms() {
+  DestroyForm(frmOverlay);
+  DestroyForm(frmSnapShot);
+  DestroyForm(frmVideoProcessing);
+  DestroyForm(frmConfiguration);
+  DestroyForm(frmPreview);
+  DestroyForm(frmMain);
+}
+
+void TApplication::ShowException(std::exception_ptr error) {
+  orvex::dialogs::CommonDialogs().MessageBox(activeWindow(), title_,
+                                             QString::fromStdString(orvex::kernel::DescribeException(error)),
+                                             orvex::dialogs::MsgIcon::Stop, orvex::dialogs::MsgButtons::Ok);
+}
+
+// An exception that escapes an event handler is shown and the program goes on.
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    ShowException(std::current_exception());
+    return false;
+  }
+}

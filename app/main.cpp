@@ -1,0 +1,28 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/CommandLine.h"
+#include "app/TApplication.h"
+
+int main(int argc, char** argv) {
+  const TCommandLine options = ParseCommandLine({argv + 1, argv + argc});
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "orvex: %s\n", options.error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs(VersionText().c_str(), stdout);
+    return 0;
+  }
+  if (options.testDevices) setenv("ORVEX_TEST_DEVICES", "1", 1);
+
+  TApplication application(argc, argv);
+  application.CreateForms();
+  const int exitCode = application.Run();
+  application.DestroyForms();
+  return exitCode;
+}

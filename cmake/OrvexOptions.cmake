@@ -1,0 +1,20 @@
+# Warnings and sanitizers shared by every target of the project.
+add_library(orvex_build_options INTERFACE)
+target_compile_options(orvex_build_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+  -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers)
+
+if(ORVEX_SANITIZE)
+  set(_orvex_san -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                 -fno-omit-frame-pointer)
+  target_compile_options(orvex_build_options INTERFACE ${_orvex_san})
+  target_link_options(orvex_build_options INTERFACE ${_orvex_san})
+endif()
+
+# orvex_library(name folder-sources... LIBS deps...)
+function(orvex_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC orvex_build_options ${ARG_LIBS})
+endfunction()

@@ -1,0 +1,147 @@
+#pragma once
+// The worker behind a VOduduDudiviv component: property values, run state,
+// the report step and checks, the request and event queues and the task
+// worker that drains them.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/EngineEvents.h"
+#include "engine/EngineProperties.h"
+#include "engine/TCSList.h"
+
+class VOduduDudiviv;
+class TDualThread;
+
+// Requests the application reaches; 0 to 4 are queued, the others run at once.
+enum TRequest : int {
+  rq_DeviceLost = 0,
+  rq_GraphEvent = 4,
+  rq_Stop = 8,
+  rq_StartPreview = 9,
+  rq_StartRecording = 11
+};
+inline constexpr int kLastQueuedRequest = 4;
+
+// Events that are queued and delivered by the task worker.
+enum TQueuedEvent : int {
+  qe_RecordingStarted,
+  qe_RecordingCompleted,
+  qe_PreviewStarted,
+  qe_Inactive,
+  qe_DeviceLost,
+  qe_NoVideoDevices
+};
+
+struct TVdvEvents {
+  TEventSlot<TOnFileNotification> OnRecordingStarted;
+  TEventSlot<TOnRecordingCompleted> OnRecordingCompleted;
+  TEventSlot<TOnFrameCaptureCompleted> OnFrameCaptureCompleted;
+  TEventSlot<TOnFrameProgress> OnFrameProgress;
+  TEventSlot<TOnLog> OnLog;
+  TEventSlot<TEventNotification> OnReinitializing;
+  TEventSlot<TEventNotification> OnVideoDeviceSelected;
+  TEventSlot<TEventNotification> OnAudioDeviceSelected;
+  TEventSlot<TEventNotification> OnDiskFull;
+  TEventSlot<TOnDeviceArrivalOrRemoval> OnDeviceArrivalOrRemoval;
+  TEventSlot<TEventNotification> OnPreviewStarted;
+  TEventSlot<TEventNotification> OnInactive;
+  TEventSlot<TEventNotification> OnDeviceLost;
+  TEventSlot<TEventNotification> OnNoVideoDevices;
+  TFrameHookSlot<TOnFrameOverlayUsingDC> OnFrameOverlayUsingDC;
+
+  void ClearAll();
+};
+
+class TVdvWorker {
+ public:
+  explicit TVdvWorker(VOduduDudiviv& owner);
+  ~TVdvWorker();
+  TVdvWorker(const TVdvWorker&) = delete;
+  TVdvWorker& operator=(const TVdvWorker&) = delete;
+
+  VOduduDudiviv& Owner;
+  TVdvProperties P;
+  TVdvEvents Events;
+
+  // Run state
+  std::atomic<TEngineState> State{es_Stopped};
+  bool PreviewWanted = false;
+  std::atomic<bool> Initialized{false};
+  std::atomic<bool> Destroying{false};
+  int UniqueID = -1;
+  std::atomic<bool> OverlayNeeded{false};
+  bool GraphActive = false;
+  bool RecordingStarted = false;
+  // Set by the graph event reader, acted on by request 4.
+  std::atomic<bool> DeviceLostFlag{false};
+  std::atomic<bool> DiskFullFlag{false};
+  std::string Caption;
+
+  // Recording results, read when the queued events are delivered.
+  std::string CurrentFileName;
+  bool RecordingSuccess = false;
+  std::int64_t RecordingElapsed100ns = 0;
+
+  // Starts the task worker and marks the worker initialised (construction's tail).
+  void StartTaskWorker();
+  void StopTaskWorker();
+
+  // --- reports and checks (WorkerChecks.cpp) ---
+  // Answers whether `condition` held; reports it when it did.
+  bool Report(bool condition, int severity, const std::string& message, TLogType code);
+  // Answers whether `index` may be used with a list of `count` entries.
+  bool IndexCheck(int index, int count, const std::string& noun);
+  // Answers whether a graph may be built now.
+  bool StateCheck(bool deviceCheck, bool allowPreview, bool allowPlayer, int severity = sv_Error);
+  void LogLine(const std::string& text);
+
+  // --- requests, events and the task worker (WorkerTasks.cpp) ---
+  void Request(int request);
+  void QueueEvent(TQueuedEvent event);
+  void TaskStep(bool threadMode);
+  bool DeliverOneEvent();
+  bool RunOneRequest();
+  std::size_t PendingEvents() const { return events_.Count(); }
+  std::size_t PendingRequests() const { return requests_.Count(); }
+  bool OnTaskThread() const;
+  void ApplyNotificationSettings();
+
+  // --- public operations and the graph (WorkerOperations.cpp) ---
+  bool StartPreview();
+  bool StartRecording();
+  void StopRecording();
+  void AutoRefresh(const std::string& tag);
+  void FirstIdle();
+  bool RestartGraph(int mode);
+  void StopGraph();
+  void RecomputeOverlayNeeded();
+  int VideoDevicesCount() const;
+  int AudioDevicesCount() const;
+  bool EnumerationDone() const;
+
+  int NotificationIntervalMs() const;
+  bool HandleAllocated() const;
+
+ private:
+  struct TEventRecord {
+    TQueuedEvent event;
+    std::uint64_t serial;
+  };
+  std::uint64_t SerialOf(TQueuedEvent event) const;
+  void Deliver(const TEventRecord& record);
+  void RunRequestNow(int request);
+  void HandleDeviceLost();
+  void HandleGraphEventFlags();
+
+  TCSList<int> requests_;
+  TCSList<TEventRecord> events_;
+  std::unique_ptr<TDualThread> task_;
+  std::atomic<bool> stepBusy_{false};
+  std::atomic<bool> requestBusy_{false};
+  bool restartRunning_ = false;
+  bool stopRunning_ = false;
+  bool firstIdleDone_ = false;
+};

@@ -1,0 +1,178 @@
+// Requests, queued events and the task worker step that drains them.
+
+#include "engine/TDualThread.h"
+#include "engine/TVdvWorker.h"
+#include "engine/VOduduDudiviv.h"
+#include "platform/kernel/UnhandledException.h"
+
+namespace {
+
+// Clears a busy flag however the step ends.
+class FlagGuard {
+ public:
+  explicit FlagGuard(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+  ~FlagGuard() { flag_ = false; }
+  FlagGuard(const FlagGuard&) = delete;
+  FlagGuard& operator=(const FlagGuard&) = delete;
+
+ private:
+  std::atomic<bool>& flag_;
+};
+
+}  // namespace
+
+void TVdvWorker::Request(int request) {
+  if (request >= 0 && request <= kLastQueuedRequest) {
+    requests_.Add(request);
+    return;
+  }
+  // Graph-building requests need a window to show video in.
+  if (request > 8) Owner.EnsureParentWindow();
+  RunRequestNow(request);
+}
+
+void TVdvWorker::RunRequestNow(int request) {
+  switch (request) {
+    case rq_DeviceLost: HandleDeviceLost(); break;
+    case rq_GraphEvent: HandleGraphEventFlags(); break;
+    case rq_Stop: StopGraph(); break;
+    case rq_StartPreview:
+      if (RestartGraph(1)) QueueEvent(qe_PreviewStarted);
+      break;
+    case rq_StartRecording: RestartGraph(2); break;
+    default: break;  // player, tuner and re-encoding requests are not used
+  }
+}
+
+bool TVdvWorker::RunOneRequest() {
+  if (requestBusy_) return false;
+  FlagGuard busy(requestBusy_);
+  const auto request = requests_.TakeFirst();
+  if (!request) return false;
+  RunRequestNow(*request);
+  return true;
+}
+
+void TVdvWorker::HandleDeviceLost() {
+  if (GraphActive) StopGraph();
+  PreviewWanted = true;
+  QueueEvent(qe_DeviceLost);
+}
+
+void TVdvWorker::HandleGraphEventFlags() {
+  if (DeviceLostFlag.exchange(false)) Request(rq_DeviceLost);
+  if (DiskFullFlag.exchange(false)) {
+    RecordingStarted = false;
+    StopGraph();
+    if (auto handler = Events.OnDiskFull.Get(); handler && !Destroying) (*handler)(&Owner);
+  }
+}
+
+std::uint64_t TVdvWorker::SerialOf(TQueuedEvent event) const {
+  switch (event) {
+    case qe_RecordingStarted: return Events.OnRecordingStarted.Serial();
+    case qe_RecordingCompleted: return Events.OnRecordingCompleted.Serial();
+    case qe_PreviewStarted: return Events.OnPreviewStarted.Serial();
+    case qe_Inactive: return Events.OnInactive.Serial();
+    case qe_DeviceLost: return Events.OnDeviceLost.Serial();
+    case qe_NoVideoDevices: return Events.OnNoVideoDevices.Serial();
+  }
+  return 0;
+}
+
+void TVdvWorker::QueueEvent(TQueuedEvent event) {
+  const TEventRecord record{event, SerialOf(event)};
+  if (!P.EventNotificationSynchrone) {
+    events_.Add(record);
+    return;
+  }
+  try {
+    Deliver(record);
+  } catch (...) {
+    orvex::kernel::HandleUnhandledException(std::current_exception());
+  }
+}
+
+bool TVdvWorker::DeliverOneEvent() {
+  const auto record = events_.TakeFirst();
+  if (!record) return false;
+  Deliver(*record);
+  return true;
+}
+
+// Calls the handler only when it is the one that was assigned when the event
+// was raised; the arguments are the worker's values of this moment.
+void TVdvWorker::Deliver(const TEventRecord& record) {
+  if (Destroying) return;
+  const bool needsWindow = record.event != qe_DeviceLost;
+  if (needsWindow && !HandleAllocated()) return;
+  VOduduDudiviv* sender = &Owner;
+  switch (record.event) {
+    case qe_RecordingStarted:
+      if (auto fn = Events.OnRecordingStarted.IfSerial(record.serial)) (*fn)(sender, CurrentFileName);
+      break;
+    case qe_RecordingCompleted:
+      if (auto fn = Events.OnRecordingCompleted.IfSerial(record.serial))
+        (*fn)(sender, CurrentFileName, RecordingSuccess);
+      break;
+    case qe_PreviewStarted:
+      if (auto fn = Events.OnPreviewStarted.IfSerial(record.serial)) (*fn)(sender);
+      break;
+    case qe_Inactive:
+      if (auto fn = Events.OnInactive.IfSerial(record.serial)) (*fn)(sender);
+      break;
+    case qe_DeviceLost:
+      if (auto fn = Events.OnDeviceLost.IfSerial(record.serial)) (*fn)(sender);
+      break;
+    case qe_NoVideoDevices:
+      if (auto fn = Events.OnNoVideoDevices.IfSerial(record.serial)) (*fn)(sender);
+      break;
+  }
+}
+
+// One pass of the task worker. The timer skips a tick while the previous
+// step still runs (a handler may spin a nested event loop).
+void TVdvWorker::TaskStep(bool threadMode) {
+  if (stepBusy_) return;
+  FlagGuard busy(stepBusy_);
+  if (Destroying) {
+    if (task_) task_->StopTimer();
+    return;
+  }
+  try {
+    if (threadMode) {
+      RunOneRequest();
+      DeliverOneEvent();
+    } else {
+      DeliverOneEvent();
+      RunOneRequest();
+    }
+  } catch (...) {
+    // The host's handler failed: show it the usual way and go on next tick.
+    orvex::kernel::HandleUnhandledException(std::current_exception());
+  }
+}
+
+bool TVdvWorker::OnTaskThread() const { return task_ && task_->IsTaskThread(); }
+
+int TVdvWorker::NotificationIntervalMs() const {
+  return P.NotificationSleepTime == -1 ? 15 : P.NotificationSleepTime;
+}
+
+void TVdvWorker::ApplyNotificationSettings() {
+  if (!task_) return;
+  task_->SetInterval(NotificationIntervalMs());
+  task_->SetPriority(P.NotificationPriority);
+  if (task_->Method() != P.NotificationMethod) task_->SetMethod(P.NotificationMethod);
+}
+
+void TVdvWorker::StartTaskWorker() {
+  task_ = std::make_unique<TDualThread>(
+      "task", NotificationIntervalMs(), P.NotificationMethod, P.NotificationPriority,
+      [this] { TaskStep(false); }, [this] { TaskStep(true); });
+}
+
+void TVdvWorker::StopTaskWorker() {
+  if (task_) task_->Terminate();
+  task_.reset();
+}

@@ -1,0 +1,161 @@
+#include "preview/TfrmPreview.h"
+
+#include <QTimer>
+
+#include "preview/FrameOverlayPainter.h"
+#include "preview/RecordingClock.h"
+#include "preview/RecordingStatusView.h"
+
+namespace {
+constexpr int kEngineWidth = 369;
+constexpr int kEngineHeight = 305;
+}  // namespace
+
+TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
+    : TForm("Video Preview", TBorderStyle::Single, /*minimizeBox=*/false), mainWindow_(mainWindow) {
+  setObjectName("frmPreview");
+  VOduduDudiviv1 = new VOduduDudiviv(this);
+  VOduduDudiviv1->setObjectName("VOduduDudiviv1");
+  VOduduDudiviv1->setGeometry(0, 0, kEngineWidth, kEngineHeight);
+  ApplyStoredEngineValues();
+  SetClientSize(VOduduDudiviv1->width(), VOduduDudiviv1->height());
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(300);
+  connect(Timer1, &QTimer::timeout, this, &TfrmPreview::Timer1Timer);
+
+  SaveDialog1.title = "Save SnapShot Image";
+}
+
+TfrmPreview::~TfrmPreview() = default;
+
+// The engine configuration this program runs with, applied the way a form
+// loads its stored values: setters only store while loading.
+void TfrmPreview::ApplyStoredEngineValues() {
+  VOduduDudiviv& e = *VOduduDudiviv1;
+  e.BeginLoading();
+  e.setAutoStartPreview(true);
+  e.setAutoRefreshPreview(true);
+  e.setVideoSource(vs_VideoCaptureDevice);
+  e.setVideoDevice(0);
+  e.setAudioDevice(0);
+  e.setAudioFormat(af_default);
+  e.setAudioRecording(true);
+  e.setAudioDeviceRendering(false);
+  e.setAutoConnectRelatedPins(true);
+  e.setStoreDeviceSettingsInRegistry(true);
+  e.setCameraControlSettings(true);
+  e.setVideoControlSettings(true);
+  e.setVideoQualitySettings(true);
+
+  e.setRecordingMethod(rm_AVI);
+  e.setAVIFormatOpenDML(true);
+  e.setCompressionMode(cm_NoCompression);
+  e.setCompressionType(ct_Video);
+  e.setAutoFileName(fn_Sequential);
+  e.setAutoFilePrefix("vg");
+  e.setVideoCompression_KeyFrameRate(15);
+  e.setVideoCompression_PFramesPerKeyFrame(0);
+  e.setVideoCompression_Quality(1.0);
+  e.setVideoCompression_WindowSize(-1);
+  e.setRecordingInNativeFormat(false);
+  e.setHoldRecording(false);
+  e.setPreallocCapFileEnabled(false);
+  e.setRecordingOnMotion_Enabled(false);
+
+  e.setDisplay_Active(true);
+  e.setDisplay_Embedded(true);
+  e.setDisplay_AutoSize(true);
+  e.setDisplay_KeepAspectRatio(true);
+  e.setDisplay_FullScreen(false);
+  e.setDisplay_StayOnTop(false);
+  e.setDisplay_Left(10);
+  e.setDisplay_Top(10);
+  e.setDisplay_Width(320);
+  e.setDisplay_Height(240);
+  e.setDisplay_Monitor(0);
+  e.setDisplay_MouseMovesWindow(true);
+  e.setDisplay_VideoPortEnabled(true);
+  e.setDualDisplay_Active(false);
+  e.setVideoRenderer(vr_AutoSelect);
+  e.setPreviewZoomSize(100);
+  e.setBackgroundColor(clBlack);
+
+  e.setFrameGrabber(fg_BothStreams);
+  e.setFrameGrabberRGBFormat(fgf_Default);
+  e.setFrameCaptureWithoutOverlay(false);
+  e.setFrameCaptureZoomSize(100);
+  e.setBurstMode(false);
+  e.setJPEGQuality(100);
+  e.setJPEGPerformance(jpBestQuality);
+  e.setJPEGProgressiveDisplay(false);
+  e.setShapeOverlayEnabled(false);
+  e.setMotionDetector_Enabled(false);
+  e.setColorKeyEnabled(false);
+
+  e.setTextOverlay_Enabled(false);
+  e.setTextOverlay_Left(0);
+  e.setTextOverlay_Top(0);
+  e.setTextOverlay_Right(320);
+  e.setTextOverlay_Align(tf_Center);
+  e.setTextOverlay_BkColor(clWhite);
+  e.setTextOverlay_Transparent(true);
+  TFont font;
+  font.Name = "MS Sans Serif";
+  font.Bold = true;
+  font.Color = clAqua;
+  font.Height = -20;
+  e.setTextOverlay_Font(font);
+
+  e.setVideoProcessing_Brightness(0);
+  e.setVideoProcessing_Contrast(0);
+  e.setVideoProcessing_Hue(0);
+  e.setVideoProcessing_Saturation(0);
+  e.setVideoProcessing_GrayScale(false);
+  e.setVideoProcessing_InvertColors(false);
+  e.setVideoProcessing_FlipHorizontal(false);
+  e.setVideoProcessing_FlipVertical(false);
+  e.setVideoProcessing_Rotation(rt_0_deg);
+  e.setVideoProcessing_Deinterlacing(di_Disabled);
+
+  e.setNotificationMethod(nm_Timer);
+  e.setNotificationSleepTime(-1);
+  e.setNotificationPriority(tpNormal);
+  e.setEventNotificationSynchrone(false);
+  e.setSynchronized(false);
+  e.setBusyCursor(crHourGlass);
+  e.setNormalCursor(crDefault);
+
+  e.setOnRecordingStarted([this](VOduduDudiviv* s, const std::string& f) {
+    VOduduDudiviv1RecordingStarted(s, f);
+  });
+  e.setOnRecordingCompleted([this](VOduduDudiviv* s, const std::string& f, bool ok) {
+    VOduduDudiviv1RecordingCompleted(s, f, ok);
+  });
+  e.setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
+    VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
+  });
+  e.EndLoading();
+}
+
+void TfrmPreview::VOduduDudiviv1RecordingStarted(VOduduDudiviv*, const std::string&) {
+  mainWindow_.SetConfigurationEnabled(false);
+  mainWindow_.SetStatusText("Recording [00:00:00]");
+  Timer1->start();
+}
+
+void TfrmPreview::VOduduDudiviv1RecordingCompleted(VOduduDudiviv*, const std::string&, bool) {
+  Timer1->stop();
+  mainWindow_.SetConfigurationEnabled(true);
+  mainWindow_.SetStatusText("Ready");
+}
+
+void TfrmPreview::Timer1Timer() {
+  mainWindow_.SetStatusText(RecordingStatusText(VOduduDudiviv1->RecordingElapsedSeconds()));
+}
+
+// Frames that arrive before the overlay painter exists go out without images.
+void TfrmPreview::VOduduDudiviv1FrameOverlayUsingDC(VOduduDudiviv*, const TFrameInfo& frameInfo, HDC dc) {
+  if (IFrameOverlayPainter* painter = overlayPainter_.load()) painter->PaintFrameOverlay(frameInfo, dc);
+}

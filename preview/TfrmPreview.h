@@ -1,0 +1,40 @@
+#pragma once
+// The "Video Preview" window: home of the one capture engine, its stored
+// configuration, the recording clock and the engine's event handlers.
+
+#include <atomic>
+
+#include "engine/VOduduDudiviv.h"
+#include "platform/dialogs/CommonDialogs.h"
+#include "widgets/TForm.h"
+
+class QTimer;
+class IRecordingStatusView;
+class IFrameOverlayPainter;
+
+class TfrmPreview : public TForm {
+  Q_OBJECT
+
+ public:
+  explicit TfrmPreview(IRecordingStatusView& mainWindow);
+  ~TfrmPreview() override;
+
+  VOduduDudiviv* VOduduDudiviv1;
+  QTimer* Timer1;
+  orvex::dialogs::FileDialogOptions SaveDialog1;
+
+  // The painter of the image overlays, once it exists; nullptr detaches it.
+  void SetFrameOverlayPainter(IFrameOverlayPainter* painter) { overlayPainter_ = painter; }
+
+  // Engine event handlers.
+  void VOduduDudiviv1RecordingStarted(VOduduDudiviv* sender, const std::string& fileName);
+  void VOduduDudiviv1RecordingCompleted(VOduduDudiviv* sender, const std::string& fileName, bool success);
+  void VOduduDudiviv1FrameOverlayUsingDC(VOduduDudiviv* sender, const TFrameInfo& frameInfo, HDC dc);
+  void Timer1Timer();
+
+ private:
+  void ApplyStoredEngineValues();
+
+  IRecordingStatusView& mainWindow_;
+  std::atomic<IFrameOverlayPainter*> overlayPainter_{nullptr};
+};
