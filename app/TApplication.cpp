@@ -41,13 +41,16 @@ TApplication::~TApplication() {
 }
 
 void TApplication::CreateForms() {
-  frmMain = new TfrmMain(title_);
-  frmPreview = new TfrmPreview(*frmMain);
+  auto created = [this](QWidget* form) {
+    if (OnFormCreated) OnFormCreated(form);
+  };
+  created(frmMain = new TfrmMain(title_));
+  created(frmPreview = new TfrmPreview(*frmMain));
   VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
-  frmConfiguration = new TfrmConfiguration(engine);
-  frmVideoProcessing = new TfrmVideoProcessing(engine);
-  frmSnapShot = new TfrmSnapShot(engine);
-  frmOverlay = new TfrmOverlay(engine);
+  created(frmConfiguration = new TfrmConfiguration(engine));
+  created(frmVideoProcessing = new TfrmVideoProcessing(engine));
+  created(frmSnapShot = new TfrmSnapShot(engine));
+  created(frmOverlay = new TfrmOverlay(engine));
 }
 
 int TApplication::Run() {

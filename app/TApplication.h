@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <exception>
+#include <functional>
 
 class TApplication : public QApplication {
   Q_OBJECT
@@ -28,6 +29,9 @@ class TApplication : public QApplication {
   void ShowException(std::exception_ptr error);
 
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // Called after each window has been created, in creation order.
+  std::function<void(QWidget* form)> OnFormCreated;
 
  private:
   QString title_;
