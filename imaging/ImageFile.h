@@ -1,0 +1,30 @@
+#pragma once
+// Putting finished image bytes into a file or stream. A file appears complete
+// under its name or not at all: the bytes go to a temporary file in the same
+// folder that replaces the target only after everything was written.
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace orvex::imaging {
+
+// Every failure of the image writers. what() is a text fit for the user.
+class EImageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Creates or replaces `path` with `bytes`; the new file is readable by its owner only.
+// A file that exists but may not be written is refused, as opening it for writing would be.
+// Throws EImageError ("Cannot create file "...". <reason>" or "Cannot write file ...") and
+// leaves no partial file behind; an existing file stays as it was.
+void WriteImageFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// Throws EImageError when the stream refuses the bytes.
+void WriteImageStream(std::ostream& stream, std::span<const std::uint8_t> bytes);
+
+}  // namespace orvex::imaging
