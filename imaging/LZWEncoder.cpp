@@ -66,7 +66,9 @@ class TLZWEncoder::Run {
         initialWidth_(bitsPerPixel + 1),
         clearCode_(1u << bitsPerPixel),
         endCode_(clearCode_ + 1),
-        firstFree_(clearCode_ + 2) {
+        firstFree_(clearCode_ + 2),
+        nextFree_(firstFree_),
+        width_(initialWidth_) {
     // Codes below the first free one never stand for a pair, whatever an earlier image left.
     for (unsigned c = 0; c < firstFree_; ++c) codeKey_[c] = kNoPair;
   }
@@ -116,8 +118,8 @@ class TLZWEncoder::Run {
   TGIFWriter writer_;
   const int initialWidth_;
   const unsigned clearCode_, endCode_, firstFree_;
-  unsigned nextFree_ = 0;
-  int width_ = 0;
+  unsigned nextFree_;
+  int width_;
 };
 
 TLZWEncoder::TLZWEncoder()

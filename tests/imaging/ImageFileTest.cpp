@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "imaging/ImageFile.h"
+#include "tests/support/TempDir.h"
+
+using namespace orvex::imaging;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::string FailureOf(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  try {
+    WriteImageFile(path, bytes);
+  } catch (const EImageError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(ImageFile, ReplacesTheFileWholeAndPrivately) {
+  orvex::test::TempDir dir;
+  const fs::path path = dir / "snap.bmp";
+  orvex::test::WriteFile(path, "an older and longer snapshot");
+  WriteImageFile(path, Bytes("new"));
+  EXPECT_EQ(orvex::test::ReadFile(path), "new");
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+  // A link keeps pointing at the file, which receives the picture.
+  fs::create_symlink(path, dir / "link.bmp");
+  WriteImageFile(dir / "link.bmp", Bytes("through the link"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.bmp"));
+  EXPECT_EQ(orvex::test::ReadFile(path), "through the link");
+
+  // A name longer than the temporary name could carry whole.
+  const std::string longName(240, 'n');
+  WriteImageFile(dir / longName, Bytes("long"));
+  EXPECT_EQ(orvex::test::ReadFile(dir / longName), "long");
+}
+
+TEST(ImageFile, FailuresNameTheFileAndLeaveNothingBehind) {
+  orvex::test::TempDir dir;
+  const fs::path missing = dir / "no such folder" / "snap.gif";
+  EXPECT_EQ(FailureOf(missing, Bytes("x")),
+            "Cannot create file \"" + missing.string() + "\". No such file or directory");
+
+  fs::create_directory(dir / "folder.gif");
+  EXPECT_NE(FailureOf(dir / "folder.gif", Bytes("x")).find("Cannot create file"), std::string::npos);
+  EXPECT_NE(FailureOf("", Bytes("x")), "");
+  EXPECT_TRUE(fs::is_directory(dir / "folder.gif"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(ImageFile, ReadOnlyFileOrFolderIsNotReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  orvex::test::TempDir dir;
+  const fs::path path = dir / "keep.jpg";
+  orvex::test::WriteFile(path, "keep me");
+  fs::permissions(path, fs::perms::owner_read);
+  EXPECT_NE(FailureOf(path, Bytes("x")).find("Permission denied"), std::string::npos);
+  EXPECT_EQ(orvex::test::ReadFile(path), "keep me");
+
+  fs::create_directory(dir / "locked");
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_NE(FailureOf(dir / "locked" / "snap.jpg", Bytes("x")).find("Permission denied"), std::string::npos);
+}
+
+TEST(ImageFile, FullDiskKeepsTheOldFileAndNoPartOfTheNew) {
+  orvex::test::TempDir dir;
+  const fs::path mountPoint = dir / "small";
+  fs::create_directory(mountPoint);
+  if (::geteuid() != 0 || ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "needs root to mount a small tmpfs";
+  const fs::path path = mountPoint / "snap.bmp";
+  orvex::test::WriteFile(path, "old snapshot");
+  const std::string failure = FailureOf(path, std::vector<std::uint8_t>(256 * 1024, 7));
+  const std::string content = orvex::test::ReadFile(path);
+  const auto entries = std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator());
+  ::umount(mountPoint.c_str());
+  EXPECT_EQ(failure, "Cannot write file \"" + path.string() + "\". No space left on device");
+  EXPECT_EQ(content, "old snapshot");
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(ImageFile, StreamThatRefusesDataIsAnError) {
+  std::ostringstream good;
+  WriteImageStream(good, Bytes("GIF"));
+  EXPECT_EQ(good.str(), "GIF");
+
+  std::ostringstream bad;
+  bad.setstate(std::ios::badbit);
+  EXPECT_THROW(WriteImageStream(bad, Bytes("GIF")), EImageError);
+}
