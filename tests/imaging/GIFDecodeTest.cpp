@@ -48,9 +48,10 @@ void ExpectDecodesToPalette(const TestPicture& picture, const std::string& name)
 
 }  // namespace
 
+// Noise makes nearly every pixel a miss, so the larger ones clear the dictionary many times.
 TEST(GIFDecode, RandomPicturesOfEveryShape) {
   unsigned seed = 11;
-  for (auto [w, h] : {std::pair{1, 1}, {1, 2000}, {2000, 1}, {3, 5}, {255, 3}, {385, 289}}) {
+  for (auto [w, h] : {std::pair{1, 1}, {1, 2000}, {2000, 1}, {3, 5}, {255, 3}, {800, 600}}) {
     TestPicture picture(w, h);
     picture.FillNoise(seed++);
     ExpectDecodesToPalette(picture, "noise_" + std::to_string(w) + "x" + std::to_string(h));
@@ -65,10 +66,4 @@ TEST(GIFDecode, LargeCameraPictureAndFlatColour) {
   TestPicture flat(1280, 720);
   flat.Fill({48, 200, 47});
   ExpectDecodesToPalette(flat, "flat_1280x720");
-}
-
-TEST(GIFDecode, NoiseWithManyDictionaryClears) {
-  TestPicture noise(800, 600);
-  noise.FillNoise(99);
-  ExpectDecodesToPalette(noise, "noise_800x600");
 }

@@ -155,19 +155,6 @@ TEST(GIFImage, ClearFollowsTheMissAfterCode4094AndCodingRestartsAtNineBits) {
   EXPECT_EQ(clears, 1 + static_cast<int>((sequence.size() - 1) / 3838));
 }
 
-TEST(GIFImage, LongRunsBecomeLongStringsAndDecodeBack) {
-  TestPicture picture(1000, 1000);
-  picture.Fill({255, 255, 255});
-  for (int x = 0; x < 1000; x += 7) picture.Set(x, x, {0, 0, 0});
-  const GifFile gif = ReadGif(Gif(picture));
-  ASSERT_EQ(gif.error, "");
-  EXPECT_EQ(gif.codes.back().code, 257);
-  EXPECT_EQ(gif.indices.size(), 1000u * 1000u);
-  EXPECT_EQ(gif.indices[7 * 1000 + 7], 0);
-  EXPECT_EQ(gif.indices[7 * 1000 + 8], 215);
-  EXPECT_LT(gif.codes.size(), 1000u * 1000u / 100);  // long strings, not one code per pixel
-}
-
 TEST(GIFImage, EveryMemoryLayoutGivesTheSameFile) {
   TestPicture reference(385, 289);
   reference.FillCameraLike(7);
