@@ -167,26 +167,55 @@ void RunGeneric(const Job& j) {
   }
 }
 
+// The row loops keep everything in locals: their byte stores could alias
+// the Job, which would stop the compiler from vectorizing.
 template <Op op>
 void Run32To32(const Job& j) {
-  for (int r = 0; r < j.h; ++r) {
-    std::uint8_t* d = j.dst->Scanline(j.dy + r) + 4 * std::ptrdiff_t(j.dx);
-    const std::uint8_t* s = j.src->Scanline(j.sy + r) + 4 * std::ptrdiff_t(j.sx);
-    for (int i = 0; i < j.w; ++i) {
+  const int w = j.w, h = j.h;
+  const std::ptrdiff_t dx = 4 * std::ptrdiff_t(j.dx), sx = 4 * std::ptrdiff_t(j.sx);
+  for (int r = 0; r < h; ++r) {
+    std::uint8_t* d = j.dst->Scanline(j.dy + r) + dx;
+    const std::uint8_t* s = j.src->Scanline(j.sy + r) + sx;
+    for (int i = 0; i < w; ++i) {
       const std::uint32_t dv = Load32(d + 4 * i);
       Store32(d + 4 * i, (dv & ~kColorBits) | (Apply<op>(Load32(s + 4 * i), dv) & kColorBits));
     }
   }
 }
 
+// All-ones or zero per bit of a byte, most significant bit first.
+struct BitMasks {
+  std::uint32_t of[256][8];
+  constexpr BitMasks() : of{} {
+    for (int b = 0; b < 256; ++b)
+      for (int k = 0; k < 8; ++k) of[b][k] = ((b >> (7 - k)) & 1) ? ~0u : 0u;
+  }
+};
+constexpr BitMasks kBitMasks;
+
 template <Op op>
 void RunMonoTo32(const Job& j) {
+  const int w = j.w, h = j.h, sx = j.sx;
+  const std::ptrdiff_t dx = 4 * std::ptrdiff_t(j.dx);
   const std::uint32_t zero = j.zeroPixel, flip = j.zeroPixel ^ j.onePixel;
-  for (int r = 0; r < j.h; ++r) {
-    std::uint8_t* d = j.dst->Scanline(j.dy + r) + 4 * std::ptrdiff_t(j.dx);
+  for (int r = 0; r < h; ++r) {
+    std::uint8_t* d = j.dst->Scanline(j.dy + r) + dx;
     const std::uint8_t* bits = j.src->Scanline(j.sy + r);
-    for (int i = 0; i < j.w; ++i) {
-      const std::uint32_t s = zero ^ (flip & (0u - std::uint32_t(Bit(bits, j.sx + i))));
+    int i = 0;
+    // Eight pixels per source byte; an unaligned start joins two bytes, both
+    // inside the row because all eight bits are.
+    for (; i + 8 <= w; i += 8) {
+      const int p = sx + i, q = p >> 3, off = p & 7;
+      const unsigned byte = off ? ((bits[q] << off) | (bits[q + 1] >> (8 - off))) & 0xFF : bits[q];
+      const std::uint32_t* mask = kBitMasks.of[byte];
+      std::uint8_t* out = d + 4 * i;
+      for (int k = 0; k < 8; ++k) {
+        const std::uint32_t dv = Load32(out + 4 * k);
+        Store32(out + 4 * k, (dv & ~kColorBits) | (Apply<op>(zero ^ (flip & mask[k]), dv) & kColorBits));
+      }
+    }
+    for (; i < w; ++i) {
+      const std::uint32_t s = zero ^ (flip & (0u - std::uint32_t(Bit(bits, sx + i))));
       const std::uint32_t dv = Load32(d + 4 * i);
       Store32(d + 4 * i, (dv & ~kColorBits) | (Apply<op>(s, dv) & kColorBits));
     }

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 namespace orvex::gdi {
 namespace {
@@ -112,6 +114,24 @@ std::shared_ptr<const Font> Font::Create(const LogFont& description, std::string
   }
   if (error && error->empty()) *error = "no font matches \"" + description.faceName + "\"";
   return nullptr;
+}
+
+std::shared_ptr<const Font> Font::Shared(const LogFont& description, std::string* error) {
+  auto less = [](const LogFont& a, const LogFont& b) {
+    return std::tie(a.faceName, a.height, a.weight, a.italic, a.underline, a.strikeOut) <
+           std::tie(b.faceName, b.height, b.weight, b.italic, b.underline, b.strikeOut);
+  };
+  static std::mutex mutex;
+  static std::map<LogFont, std::weak_ptr<const Font>, decltype(less)> fonts(less);
+  std::lock_guard lock(mutex);
+  auto it = fonts.find(description);
+  if (it != fonts.end()) {
+    if (auto font = it->second.lock()) return font;
+  }
+  std::erase_if(fonts, [](const auto& entry) { return entry.second.expired(); });
+  auto font = Create(description, error);
+  if (font) fonts[description] = font;
+  return font;
 }
 
 const Font& Font::Stock() {

@@ -58,6 +58,9 @@ class Font {
   // Matches the description and loads the face; nullptr (with a message in
   // *error) when no usable font file is found.
   static std::shared_ptr<const Font> Create(const LogFont& description, std::string* error = nullptr);
+  // The same, but returns the living font made earlier from an equal
+  // description, glyph cache included, when there is one.
+  static std::shared_ptr<const Font> Shared(const LogFont& description, std::string* error = nullptr);
   // The font of a DC with none selected: "MS Sans Serif", 8 points.
   static const Font& Stock();
 

@@ -75,6 +75,16 @@ TEST(Font, MatchesFaceNamesAndFallsBackToASansFace) {
   EXPECT_EQ(&DeviceContext().CurrentFont(), &Font::Stock());
 }
 
+TEST(Font, SharedFontsAreReusedWhileAlive) {
+  LogFont lf = LogFont::FromPoints("DejaVu Sans", 10, true);
+  auto first = Font::Shared(lf);
+  auto second = Font::Shared(lf);
+  EXPECT_EQ(first, second);
+  lf.italic = true;
+  EXPECT_NE(Font::Shared(lf), first);
+  EXPECT_NE(Font::Create(lf), Font::Create(lf));
+}
+
 TEST(Font, HeightsFollowTheLogFontRules) {
   auto em20 = MakeFont(-20);
   EXPECT_EQ(em20->EmPixels(), 20);
