@@ -1,0 +1,299 @@
+#include <gst/video/video.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/media/testdevices/TestDevices.h"
+#include "platform/media/testdevices/TestPattern.h"
+#include "tests/platform/media/testdevices/PipelineCapture.h"
+
+namespace orvex::media::testdevices {
+namespace {
+
+using test::PipelineCapture;
+using test::Sample;
+
+constexpr GstClockTime kFrame30 = GST_SECOND / 30;
+
+struct FormatCase {
+  const char* name;
+  const char* caps;
+  int width, height;
+};
+
+const FormatCase kFormats[] = {
+    {"YUY2", "video/x-raw,format=YUY2", 320, 240},      {"MJPG", "image/jpeg", 320, 240},
+    {"RGB24", "video/x-raw,format=BGR", 320, 240},      {"RGB32", "video/x-raw,format=BGRx", 320, 240},
+    {"YUY2_720", "video/x-raw,format=YUY2", 1280, 720},  // HD lines use BT.709
+};
+
+bool IsJpeg(const FormatCase& c) { return std::string(c.caps) == "image/jpeg"; }
+
+// The camera in one format; JPEG decoded, and everything converted to BGRx when asked.
+std::string Launch(const FormatCase& c, int input, bool toBgrx) {
+  std::string line = "orvextestcamerasrc name=cam input=" + std::to_string(input) + " ! " + c.caps +
+                     ",width=" + std::to_string(c.width) + ",height=" + std::to_string(c.height) + " ! ";
+  if (IsJpeg(c)) line += "jpegdec ! ";
+  if (toBgrx) line += "videoconvert ! video/x-raw,format=BGRx ! ";
+  return line + "appsink name=sink sync=false";
+}
+
+struct Tolerance {
+  int level;   // largest difference of a channel
+  int radius;  // how far from an edge a point must be: edges blur in 4:2:x and JPEG
+};
+
+Tolerance ToleranceOf(const FormatCase& c) { return IsJpeg(c) ? Tolerance{12, 8} : Tolerance{8, 4}; }
+
+// Counts sample points in flat areas where a BGRx frame differs from the pattern.
+int PatternMismatches(const Sample& s, bool moving, std::uint64_t frame, Tolerance tolerance, int* checked) {
+  auto diff = [](Rgb a, Rgb b) {
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+  };
+  int mismatches = 0;
+  *checked = 0;
+  for (int y = 8; y < s.height - 8; y += 6) {
+    for (int x = 8; x < s.width - 8; x += 6) {
+      const Rgb want = TestPattern::Expected(moving, frame, s.width, s.height, x, y);
+      bool flat = true;
+      const int r = tolerance.radius;
+      for (int d = -r; d <= r && flat; d += r)
+        for (int e = -r; e <= r && flat; e += r)
+          flat = diff(want, TestPattern::Expected(moving, frame, s.width, s.height, x + d, y + e)) <= 4;
+      if (!flat) continue;
+      ++*checked;
+      const std::uint8_t* px = s.bytes.data() + static_cast<std::ptrdiff_t>(y) * s.stride + 4 * x;
+      if (diff(want, Rgb{px[2], px[1], px[0]}) > tolerance.level) {
+        if (mismatches++ == 0)
+          ADD_FAILURE() << "at " << x << "," << y << " want " << +want.r << "/" << +want.g << "/" << +want.b
+                        << " got " << +px[2] << "/" << +px[1] << "/" << +px[0];
+      }
+    }
+  }
+  return mismatches;
+}
+
+std::uint64_t FrameIndex(const Sample& s) { return gst_util_uint64_scale_round(s.pts, 30, GST_SECOND); }
+
+TEST(TestCameraCaps, EveryFormatAndSizeAsOneCapabilityInDeviceOrder) {
+  Register();
+  GstElement* cam = gst_element_factory_make(kCameraFactory, nullptr);
+  ASSERT_NE(cam, nullptr);
+  GstPad* pad = gst_element_get_static_pad(cam, "src");
+  GstCaps* caps = gst_pad_query_caps(pad, nullptr);
+  ASSERT_EQ(gst_caps_get_size(caps), 24u);
+  const std::array<const char*, 4> formats = {"YUY2", nullptr, "BGR", "BGRx"};
+  const std::array<std::pair<int, int>, 6> sizes = {
+      {{640, 480}, {160, 120}, {320, 240}, {352, 288}, {1280, 720}, {1920, 1080}}};
+  for (guint i = 0; i < 24; ++i) {
+    SCOPED_TRACE(i);
+    const GstStructure* s = gst_caps_get_structure(caps, i);
+    const char* format = formats[i / 6];
+    EXPECT_STREQ(gst_structure_get_name(s), format ? "video/x-raw" : "image/jpeg");
+    if (format != nullptr) {
+      EXPECT_STREQ(gst_structure_get_string(s, "format"), format);
+    }
+    int width = 0, height = 0;
+    EXPECT_TRUE(gst_structure_get_int(s, "width", &width) && gst_structure_get_int(s, "height", &height));
+    EXPECT_EQ(std::make_pair(width, height), sizes[i % 6]);
+    const GValue* rates = gst_structure_get_value(s, "framerate");
+    ASSERT_TRUE(GST_VALUE_HOLDS_LIST(rates));
+    ASSERT_EQ(gst_value_list_get_size(rates), 2u);
+    EXPECT_EQ(gst_value_get_fraction_numerator(gst_value_list_get_value(rates, 0)), 30);
+    EXPECT_EQ(gst_value_get_fraction_numerator(gst_value_list_get_value(rates, 1)), 15);
+  }
+  GstCaps* published = gst_caps_from_string(CameraCapsString().c_str());
+  EXPECT_TRUE(gst_caps_is_strictly_equal(caps, published));
+  gst_caps_unref(published);
+  gst_caps_unref(caps);
+  gst_object_unref(pad);
+  gst_object_unref(cam);
+}
+
+TEST(TestCameraCaps, EveryCapabilityStreamsFramesOfItsSize) {
+  GstCaps* all = gst_caps_from_string(CameraCapsString().c_str());
+  for (guint i = 0; i < gst_caps_get_size(all); ++i) {
+    GstCaps* one = gst_caps_copy_nth(all, i);
+    gchar* text = gst_caps_to_string(one);
+    SCOPED_TRACE(text);
+    const bool jpeg = gst_structure_has_name(gst_caps_get_structure(one, 0), "image/jpeg");
+    PipelineCapture capture(std::string("orvextestcamerasrc input=1 ! ") + text + (jpeg ? " ! jpegdec" : "") +
+                            " ! appsink name=sink sync=false");
+    const auto frame = capture.Pull();
+    ASSERT_TRUE(frame);
+    int width = 0, height = 0;
+    gst_structure_get_int(gst_caps_get_structure(one, 0), "width", &width);
+    gst_structure_get_int(gst_caps_get_structure(one, 0), "height", &height);
+    EXPECT_EQ(frame->width, width);
+    EXPECT_EQ(frame->height, height);
+    if (!jpeg) {
+      GstCaps* fixed = gst_caps_fixate(gst_caps_copy(one));
+      GstVideoInfo info;
+      ASSERT_TRUE(gst_video_info_from_caps(&info, fixed));
+      gst_caps_unref(fixed);
+      EXPECT_EQ(frame->bytes.size(), info.size);
+    }
+    g_free(text);
+    gst_caps_unref(one);
+  }
+  gst_caps_unref(all);
+}
+
+class TestCameraFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(TestCameraFormat, SVideoRepeatsExactlyAndCompositeChangesEveryFrame) {
+  PipelineCapture capture(Launch(GetParam(), kInputSVideo, false));
+  const auto still = capture.Pull(3, 3000);
+  ASSERT_EQ(still.size(), 3u);
+  EXPECT_EQ(still[0].bytes, still[1].bytes);
+  EXPECT_EQ(still[1].bytes, still[2].bytes);
+
+  // Frames made before the switch may still be queued; the change shows soon.
+  g_object_set(capture.Get("cam"), kInputProperty, kInputComposite, nullptr);
+  std::optional<Sample> moving;
+  for (int i = 0; i < 15 && (!moving || moving->bytes == still[0].bytes); ++i) moving = capture.Pull();
+  ASSERT_TRUE(moving && moving->bytes != still[0].bytes);
+  for (int i = 0; i < 3; ++i) {
+    const auto next = capture.Pull();
+    ASSERT_TRUE(next);
+    EXPECT_NE(next->bytes, moving->bytes);
+    moving = next;
+  }
+
+  g_object_set(capture.Get("cam"), kInputProperty, kInputSVideo, nullptr);
+  bool backToStill = false;
+  for (int i = 0; i < 15 && !backToStill; ++i) {
+    const auto next = capture.Pull();
+    ASSERT_TRUE(next);
+    backToStill = next->bytes == still[0].bytes;
+  }
+  EXPECT_TRUE(backToStill);
+}
+
+TEST_P(TestCameraFormat, ShowsTheSamePictureAsEveryOtherFormat) {
+  PipelineCapture capture(Launch(GetParam(), kInputSVideo, true));
+  const auto still = capture.Pull();
+  ASSERT_TRUE(still);
+  ASSERT_EQ(still->width, GetParam().width);
+  int checked = 0;
+  EXPECT_EQ(PatternMismatches(*still, false, 0, ToleranceOf(GetParam()), &checked), 0);
+  EXPECT_GT(checked, 100);
+
+  // The moving picture too: the block and the ramp sit where the frame's slot puts them.
+  g_object_set(capture.Get("cam"), kInputProperty, kInputComposite, nullptr);
+  std::optional<Sample> moving;
+  for (int i = 0; i < 15 && (!moving || moving->bytes == still->bytes); ++i) moving = capture.Pull();
+  ASSERT_TRUE(moving);
+  EXPECT_EQ(PatternMismatches(*moving, true, FrameIndex(*moving), ToleranceOf(GetParam()), &checked), 0);
+  EXPECT_GT(checked, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TestCameraFormat, ::testing::ValuesIn(kFormats),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(TestCamera, StillJpegFramesAreTheSameBytes) {
+  PipelineCapture capture(
+      "orvextestcamerasrc input=1 ! image/jpeg,width=640,height=480 ! appsink name=sink sync=false");
+  const auto frames = capture.Pull(3, 3000);
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].bytes, frames[1].bytes);
+  EXPECT_EQ(frames[0].bytes, frames[2].bytes);
+}
+
+class TestCameraRate : public ::testing::TestWithParam<int> {};
+
+TEST_P(TestCameraRate, FramesFollowTheClockWithoutRunningAhead) {
+  const int fps = GetParam();
+  const GstClockTime frame = GST_SECOND / static_cast<GstClockTime>(fps);
+  PipelineCapture capture(
+      "orvextestcamerasrc name=cam ! video/x-raw,format=BGRx,width=160,height=120,framerate=" +
+      std::to_string(fps) + "/1 ! appsink name=sink sync=false");
+  const auto frames = capture.Pull(fps == 30 ? 12 : 6, 2000);
+  ASSERT_GE(frames.size(), 6u);
+  int oneSlotApart = 0;
+  for (size_t i = 0; i < frames.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_NEAR(static_cast<double>(frames[i].duration), static_cast<double>(frame), 1e6);
+    // Never delivered before its time; a frame may be late, not early.
+    EXPECT_GE(frames[i].runningTimeAtPull + GST_MSECOND, frames[i].pts);
+    if (i == 0) continue;
+    ASSERT_GT(frames[i].pts, frames[i - 1].pts);
+    const GstClockTime gap = frames[i].pts - frames[i - 1].pts;
+    const double slots = static_cast<double>(gap) / static_cast<double>(frame);
+    EXPECT_NEAR(slots, std::round(slots), 0.03);  // on the frame grid
+    if (std::round(slots) == 1) ++oneSlotApart;
+  }
+  EXPECT_GE(oneSlotApart, static_cast<int>(frames.size()) / 2);
+  // Paced by the source itself (the sink does not sync): as long as the timestamps say.
+  const GstClockTime span = frames.back().pts - frames.front().pts;
+  EXPECT_GE(frames.back().runningTimeAtPull - frames.front().runningTimeAtPull + frame / 2, span);
+
+  GstQuery* query = gst_query_new_latency();
+  ASSERT_TRUE(gst_element_query(capture.Get("cam"), query));
+  gboolean live = FALSE;
+  GstClockTime min = 0;
+  gst_query_parse_latency(query, &live, &min, nullptr);
+  EXPECT_TRUE(live);
+  EXPECT_EQ(min, frame);
+  gst_query_unref(query);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, TestCameraRate, ::testing::Values(30, 15));
+
+// Holds the streaming thread up once, as a slow consumer would.
+struct Stall {
+  int seen = 0;
+  std::atomic<GstClockTime> stalledPts{GST_CLOCK_TIME_NONE};
+};
+
+GstPadProbeReturn StallThirdFrame(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  auto* stall = static_cast<Stall*>(data);
+  if (++stall->seen == 3) {
+    stall->stalledPts = GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info));
+    g_usleep(300 * 1000);
+  }
+  return GST_PAD_PROBE_OK;
+}
+
+TEST(TestCamera, AStalledConsumerLosesFramesInsteadOfGettingABurst) {
+  PipelineCapture capture(
+      "orvextestcamerasrc name=cam ! video/x-raw,format=BGRx,width=160,height=120,framerate=30/1 ! "
+      "appsink name=sink sync=false");
+  Stall stall;
+  GstPad* pad = gst_element_get_static_pad(capture.Get("cam"), "src");
+  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, StallThirdFrame, &stall, nullptr);
+  gst_object_unref(pad);
+  const auto frames = capture.Pull(10, 2000);
+  ASSERT_EQ(frames.size(), 10u);
+  size_t k = 0;
+  while (k < frames.size() && frames[k].pts != stall.stalledPts) ++k;
+  ASSERT_LT(k, frames.size() - 4);
+  // The slots that passed during the stall are skipped...
+  EXPECT_GE(frames[k + 1].pts - frames[k].pts, 6 * kFrame30);
+  // ...and every later frame is current when it arrives.
+  for (size_t i = k + 1; i < frames.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_LT(frames[i].runningTimeAtPull - frames[i].pts, 3 * kFrame30);
+  }
+}
+
+TEST(TestDevicesEnvironment, RequestedOnlyByOne) {
+  const char* saved = std::getenv("ORVEX_TEST_DEVICES");
+  const std::string keep = saved ? saved : "";
+  setenv("ORVEX_TEST_DEVICES", "1", 1);
+  EXPECT_TRUE(Requested());
+  setenv("ORVEX_TEST_DEVICES", "0", 1);
+  EXPECT_FALSE(Requested());
+  unsetenv("ORVEX_TEST_DEVICES");
+  EXPECT_FALSE(Requested());
+  if (saved != nullptr) setenv("ORVEX_TEST_DEVICES", keep.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace orvex::media::testdevices
