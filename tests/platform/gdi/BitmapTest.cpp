@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <future>
-#include <mutex>
 #include <vector>
 
 #include "platform/gdi/Bitmap.h"
@@ -154,32 +152,6 @@ TEST(DeviceContext, ABitmapIsSelectedIntoOneContextAtATime) {
     EXPECT_EQ(scoped.SelectedBitmap(), nullptr);
   }
   EXPECT_EQ(b.SelectedInto(), &second);
-}
-
-TEST(DeviceContext, DefaultsAndRefusedModes) {
-  DeviceContext dc;
-  EXPECT_EQ(dc.GetTextColor(), RGB(0, 0, 0));
-  EXPECT_EQ(dc.GetBkColor(), RGB(255, 255, 255));
-  EXPECT_EQ(dc.GetBkMode(), OPAQUE);
-  EXPECT_EQ(dc.SetBkMode(TRANSPARENT), OPAQUE);
-  EXPECT_EQ(dc.SetBkMode(7), 0);
-  EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
-  EXPECT_EQ(dc.SetStretchBltMode(HALFTONE), 0);
-  EXPECT_EQ(dc.GetStretchBltMode(), COLORONCOLOR);
-  EXPECT_EQ(dc.SetTextColor(RGB(1, 2, 3)), RGB(0, 0, 0));
-  EXPECT_EQ(GetPixel(&dc, 0, 0), CLR_INVALID);  // nothing selected
-  EXPECT_FALSE(FillRect(&dc, RECT{0, 0, 1, 1}, 0));
-}
-
-TEST(Bitmap, LockKeepsOtherThreadsOutUntilReleased) {
-  Bitmap image(2, 2, PixelFormat::Rgb32), mask(2, 2, PixelFormat::Mono1), sprite(2, 2, PixelFormat::Rgb32);
-  std::unique_lock held(mask);
-  auto other = std::async(std::launch::async, [&] { return mask.try_lock(); });
-  EXPECT_FALSE(other.get());
-  held.unlock();
-  std::scoped_lock all(image, mask, sprite);
-  auto again = std::async(std::launch::async, [&] { return sprite.try_lock(); });
-  EXPECT_FALSE(again.get());
 }
 
 }  // namespace
