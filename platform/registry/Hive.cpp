@@ -145,7 +145,11 @@ const char* RootName(Root root) {
 }
 
 fs::path ConfigFolder() {
-  if (const char* dir = std::getenv("ORVEX_CONFIG_DIR"); dir && *dir) return fs::absolute(dir);
+  if (const char* dir = std::getenv("ORVEX_CONFIG_DIR"); dir && *dir) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(dir, ec);
+    return ec ? fs::path(dir) : absolute;
+  }
   // The base directory specification ignores relative values.
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return fs::path(xdg) / "orvex";
   const char* home = std::getenv("HOME");

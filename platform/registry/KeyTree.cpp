@@ -26,10 +26,11 @@ std::optional<std::int32_t> RegValue::AsDword() const {
 
 namespace {
 
+// A name must fit on one line of the file; tabs do, as on Windows.
 bool HasControlCharacter(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 || u == 0x7F;
+    return (u < 0x20 && c != '\t') || u == 0x7F;
   });
 }
 

@@ -188,19 +188,5 @@ TEST(RegFileTest, RefusesBrokenText) {
   EXPECT_EQ(ParseRegFile(good + "\n\"a\"=dword:1\n\"b\"=dword:\n", kRoot, tree).substr(0, 7), "line 6:");
 }
 
-TEST(RegFileTest, KeyAndValueNamesCompareWithoutCase) {
-  KeyNode tree;
-  tree.Ensure({"Software", "Straße", "ÄÖÜ", "Привет"}).SetValue("Brightness", RegValue::Dword(1));
-  const KeyNode* key = tree.Find({"SOFTWARE", "STRASSE"});
-  EXPECT_EQ(key, nullptr) << "no expansion of ß, as on Windows";
-  key = tree.Find({"software", "straße", "äöü", "пРИВЕТ"});
-  ASSERT_NE(key, nullptr);
-  EXPECT_EQ(key->Name(), "Привет");
-  tree.Ensure({"SOFTWARE"}).SetValue("x", RegValue::Dword(2));
-  EXPECT_EQ(tree.Children().size(), 1u);
-  EXPECT_EQ(tree.Children()[0]->Name(), "Software") << "the first spelling stays";
-  EXPECT_EQ(key->Value("BRIGHTNESS")->AsDword(), 1);
-}
-
 }  // namespace
 }  // namespace orvex::reg

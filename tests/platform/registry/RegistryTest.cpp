@@ -119,7 +119,7 @@ TEST_F(RegistryTest, TheFileIsWrittenWhenAWrittenKeyCloses) {
 TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndListInWindowsOrder) {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey("\\Software\\VOduduDudiviv\\", true));
-  for (const char* name : {"Global", "devices", "Zeta"}) ASSERT_TRUE(reg.CreateKey(name));
+  for (const char* name : {"Global", "devices", "Zeta", "Größe Привет"}) ASSERT_TRUE(reg.CreateKey(name));
   ASSERT_TRUE(reg.OpenKey("DEVICES\\Cam 1", true));
   EXPECT_EQ(reg.CurrentPath(), "Software\\VOduduDudiviv\\DEVICES\\Cam 1") << "relative to the open key";
   reg.WriteString("SUB001", "YUY2");
@@ -129,7 +129,9 @@ TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndListInWindowsOrder) {
   EXPECT_EQ(reg.ReadString("Fmt000"), "320x240");
 
   ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\voDUDUdudiviv", false));
-  EXPECT_EQ(reg.GetKeyNames(), (std::vector<std::string>{"devices", "Global", "Zeta"}));
+  EXPECT_EQ(reg.GetKeyNames(), (std::vector<std::string>{"devices", "Global", "Größe Привет", "Zeta"}));
+  EXPECT_TRUE(reg.KeyExists("GRÖßE пРИВЕТ"));
+  EXPECT_FALSE(reg.KeyExists("GROESSE Привет")) << "no expansion of ß, as on Windows";
   EXPECT_TRUE(reg.HasSubKeys());
   EXPECT_TRUE(reg.KeyExists("Devices\\CAM 1"));
   EXPECT_FALSE(reg.KeyExists("Devices\\Cam 2"));
