@@ -21,8 +21,8 @@ constexpr std::array<std::pair<int, int>, 6> kSizes = {
 // Raw formats by GStreamer name; nullptr stands for MJPEG.
 constexpr std::array<const char*, 4> kFormats = {"YUY2", nullptr, "BGR", "BGRx"};
 
-// Everything the streaming thread owns; only `fpsN`/`fpsD` are also read by
-// queries from other threads, under the object lock.
+// Everything the streaming thread owns; `fpsN`/`fpsD` are also read by
+// queries, and the clock wait is also touched by unlock(), under the object lock.
 struct CameraState {
   bool negotiated = false;
   bool jpeg = false;
@@ -34,6 +34,9 @@ struct CameraState {
   guint64 nextFrame = 0;           // lowest frame slot not yet used
   GstClockTime lastEnd = GST_CLOCK_TIME_NONE;
   guint64 dropped = 0;
+  GstClockID wait = nullptr;  // kept between frames, re-armed for each
+  bool waiting = false;
+  bool flushing = false;
 
   GstClockTime FrameTime(guint64 n) const {
     return gst_util_uint64_scale(n, static_cast<guint64>(fpsD) * GST_SECOND, static_cast<guint64>(fpsN));
@@ -41,6 +44,10 @@ struct CameraState {
   void ForgetStill() {
     if (stillJpeg != nullptr) gst_buffer_unref(stillJpeg);
     stillJpeg = nullptr;
+  }
+  void ForgetWait() {
+    if (wait != nullptr) gst_clock_id_unref(wait);
+    wait = nullptr;
   }
 };
 
@@ -77,6 +84,7 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
 void Finalize(GObject* object) {
   CameraState* st = Self(object)->state;
   st->ForgetStill();
+  st->ForgetWait();
   delete st;
   G_OBJECT_CLASS(orvex_test_camera_src_parent_class)->finalize(object);
 }
@@ -161,23 +169,38 @@ gboolean Start(GstBaseSrc* src) {
   st.nextFrame = 0;
   st.lastEnd = GST_CLOCK_TIME_NONE;
   st.dropped = 0;
+  GST_OBJECT_LOCK(src);
+  st.flushing = false;
+  GST_OBJECT_UNLOCK(src);
   return TRUE;
 }
 
 gboolean Stop(GstBaseSrc* src) {
   CameraState& st = *Self(src)->state;
   st.ForgetStill();
+  GST_OBJECT_LOCK(src);
+  st.ForgetWait();
+  GST_OBJECT_UNLOCK(src);
   st.negotiated = false;
   if (st.dropped != 0) GST_INFO_OBJECT(src, "dropped %" G_GUINT64_FORMAT " frames", st.dropped);
   return TRUE;
 }
 
-// Basesrc waits on the clock until this start time before pushing.
-void GetTimes(GstBaseSrc* src, GstBuffer* buffer, GstClockTime* start, GstClockTime* end) {
-  *start = *end = GST_CLOCK_TIME_NONE;
-  if (!gst_base_src_is_live(src) || !GST_BUFFER_PTS_IS_VALID(buffer)) return;
-  *start = GST_BUFFER_PTS(buffer);
-  if (GST_BUFFER_DURATION_IS_VALID(buffer)) *end = *start + GST_BUFFER_DURATION(buffer);
+// A state change or flush interrupts the wait for the next slot.
+gboolean Unlock(GstBaseSrc* src) {
+  CameraState& st = *Self(src)->state;
+  GST_OBJECT_LOCK(src);
+  st.flushing = true;
+  if (st.waiting) gst_clock_id_unschedule(st.wait);
+  GST_OBJECT_UNLOCK(src);
+  return TRUE;
+}
+
+gboolean UnlockStop(GstBaseSrc* src) {
+  GST_OBJECT_LOCK(src);
+  Self(src)->state->flushing = false;
+  GST_OBJECT_UNLOCK(src);
+  return TRUE;
 }
 
 gboolean Query(GstBaseSrc* src, GstQuery* query) {
@@ -195,6 +218,8 @@ gboolean Query(GstBaseSrc* src, GstQuery* query) {
 // Frames sit on a fixed grid of running time at the frame rate, like the
 // exposures of a real sensor. A slot that already passed while downstream
 // was busy is skipped, so a slow consumer sees dropped frames, not a burst.
+// The grid is ours alone: basesrc does not sync (no get_times), because its
+// start-up offset would shift delivery off the grid we choose slots on.
 guint64 ChooseFrame(OrvexTestCameraSrc* self) {
   CameraState& st = *self->state;
   guint64 n = st.nextFrame;
@@ -214,6 +239,34 @@ guint64 ChooseFrame(OrvexTestCameraSrc* self) {
   }
   st.nextFrame = n + 1;
   return n;
+}
+
+// Waits until the running time reaches `time`; FLUSHING when interrupted.
+GstFlowReturn WaitUntil(OrvexTestCameraSrc* self, GstClockTime time) {
+  CameraState& st = *self->state;
+  GstElement* element = GST_ELEMENT(self);
+  GstClock* clock = gst_element_get_clock(element);
+  if (clock == nullptr) return GST_FLOW_OK;  // no pipeline clock: nothing to pace by
+  const GstClockTime target = gst_element_get_base_time(element) + time;
+  GST_OBJECT_LOCK(self);
+  if (st.flushing) {
+    GST_OBJECT_UNLOCK(self);
+    gst_object_unref(clock);
+    return GST_FLOW_FLUSHING;
+  }
+  if (st.wait != nullptr && !gst_clock_id_uses_clock(st.wait, clock)) st.ForgetWait();
+  if (st.wait == nullptr)
+    st.wait = gst_clock_new_single_shot_id(clock, target);
+  else
+    gst_clock_single_shot_id_reinit(clock, st.wait, target);
+  st.waiting = true;
+  GST_OBJECT_UNLOCK(self);
+  const GstClockReturn result = gst_clock_id_wait(st.wait, nullptr);
+  GST_OBJECT_LOCK(self);
+  st.waiting = false;
+  GST_OBJECT_UNLOCK(self);
+  gst_object_unref(clock);
+  return result == GST_CLOCK_UNSCHEDULED ? GST_FLOW_FLUSHING : GST_FLOW_OK;
 }
 
 GstFlowReturn MakeRaw(OrvexTestCameraSrc* self, bool moving, guint64 n, GstBuffer** out) {
@@ -270,6 +323,11 @@ GstFlowReturn Create(GstPushSrc* psrc, GstBuffer** out) {
   const GstFlowReturn ret = st.jpeg ? MakeJpeg(self, moving, n, &buf) : MakeRaw(self, moving, n, &buf);
   if (ret != GST_FLOW_OK) return ret;
   const GstClockTime pts = st.FrameTime(n);
+  // Made ahead, handed over when its slot begins.
+  if (WaitUntil(self, pts) != GST_FLOW_OK) {
+    gst_buffer_unref(buf);
+    return GST_FLOW_FLUSHING;
+  }
   GST_BUFFER_PTS(buf) = pts;
   GST_BUFFER_DTS(buf) = GST_CLOCK_TIME_NONE;
   GST_BUFFER_DURATION(buf) = st.FrameTime(n + 1) - pts;
@@ -305,7 +363,8 @@ void orvex_test_camera_src_class_init(OrvexTestCameraSrcClass* klass) {
   base->decide_allocation = DecideAllocation;
   base->start = Start;
   base->stop = Stop;
-  base->get_times = GetTimes;
+  base->unlock = Unlock;
+  base->unlock_stop = UnlockStop;
   base->query = Query;
   GST_PUSH_SRC_CLASS(klass)->create = Create;
   GST_DEBUG_CATEGORY_INIT(orvex_test_camera_debug, "orvextestcamerasrc", 0, "Orvex test camera");

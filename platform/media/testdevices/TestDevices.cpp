@@ -32,8 +32,16 @@ std::string CapsString(GstCaps* caps) {
 
 }  // namespace
 
-std::string CameraCapsString() { return CapsString(NewCameraCaps()); }
-std::string ToneCapsString() { return CapsString(NewToneCaps()); }
+// Caps need GStreamer's types, so these initialise it like everything here.
+std::string CameraCapsString() {
+  Register();
+  return CapsString(NewCameraCaps());
+}
+
+std::string ToneCapsString() {
+  Register();
+  return CapsString(NewToneCaps());
+}
 
 bool Requested() {
   const char* value = std::getenv("ORVEX_TEST_DEVICES");

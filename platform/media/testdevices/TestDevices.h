@@ -37,7 +37,7 @@ inline constexpr char kPropTestDevice[] = "orvex.test-device";      // boolean, 
 inline constexpr char kPropInputs[] = "orvex.inputs";               // string, names joined by "\n"
 inline constexpr char kPropConnectors[] = "orvex.connector-types";  // string, "2\n3" (camera only)
 
-// The caps of the devices, as GStreamer caps strings.
+// The caps of the devices, as GStreamer caps strings (registers first).
 std::string CameraCapsString();
 std::string ToneCapsString();
 

@@ -206,14 +206,21 @@ TEST(TestCamera, StillJpegFramesAreTheSameBytes) {
   EXPECT_EQ(frames[0].bytes, frames[2].bytes);
 }
 
-class TestCameraRate : public ::testing::TestWithParam<int> {};
+struct RateCase {
+  const char* name;
+  const char* caps;
+  int fps;
+  bool sync;  // a sink that renders by the clock, as the preview does
+};
+
+class TestCameraRate : public ::testing::TestWithParam<RateCase> {};
 
 TEST_P(TestCameraRate, FramesFollowTheClockWithoutRunningAhead) {
-  const int fps = GetParam();
+  const int fps = GetParam().fps;
   const GstClockTime frame = GST_SECOND / static_cast<GstClockTime>(fps);
-  PipelineCapture capture(
-      "orvextestcamerasrc name=cam ! video/x-raw,format=BGRx,width=160,height=120,framerate=" +
-      std::to_string(fps) + "/1 ! appsink name=sink sync=false");
+  PipelineCapture capture(std::string("orvextestcamerasrc name=cam ! ") + GetParam().caps +
+                          ",framerate=" + std::to_string(fps) +
+                          "/1 ! appsink name=sink sync=" + (GetParam().sync ? "true" : "false"));
   const auto frames = capture.Pull(fps == 30 ? 12 : 6, 2000);
   ASSERT_GE(frames.size(), 6u);
   int oneSlotApart = 0;
@@ -244,7 +251,12 @@ TEST_P(TestCameraRate, FramesFollowTheClockWithoutRunningAhead) {
   gst_query_unref(query);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, TestCameraRate, ::testing::Values(30, 15));
+INSTANTIATE_TEST_SUITE_P(
+    Rates, TestCameraRate,
+    ::testing::Values(RateCase{"Small30", "video/x-raw,format=BGRx,width=160,height=120", 30, false},
+                      RateCase{"Small15", "video/x-raw,format=BGRx,width=160,height=120", 15, false},
+                      RateCase{"Mjpeg1080IntoSyncedSink", "image/jpeg,width=1920,height=1080", 30, true}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Holds the streaming thread up once, as a slow consumer would.
 struct Stall {
@@ -281,6 +293,20 @@ TEST(TestCamera, AStalledConsumerLosesFramesInsteadOfGettingABurst) {
     SCOPED_TRACE(i);
     EXPECT_LT(frames[i].runningTimeAtPull - frames[i].pts, 3 * kFrame30);
   }
+}
+
+TEST(TestCamera, GoesOnAfterAPause) {
+  PipelineCapture capture(
+      "orvextestcamerasrc ! video/x-raw,format=YUY2,width=160,height=120 ! appsink name=sink sync=false");
+  const auto before = capture.Pull();
+  ASSERT_TRUE(before);
+  // Paused while the source waits for its next slot, then playing again.
+  ASSERT_NE(gst_element_set_state(capture.pipeline(), GST_STATE_PAUSED), GST_STATE_CHANGE_FAILURE);
+  ASSERT_NE(gst_element_set_state(capture.pipeline(), GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
+  const auto after = capture.Pull(3, 2000);
+  ASSERT_EQ(after.size(), 3u);
+  EXPECT_GT(after[0].pts, before->pts);
+  EXPECT_GT(after[2].pts, after[1].pts);
 }
 
 TEST(TestDevicesEnvironment, RequestedOnlyByOne) {
