@@ -11,6 +11,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       result.version = true;
     } else if (arg == "--test-devices") {
       result.testDevices = true;
+    } else if (arg == "--list-devices") {
+      result.listDevices = true;
     } else if (arg.rfind("--", 0) == 0) {
       result.error = "unknown option '" + arg + "'; try 'orvex --help'";
       return result;
@@ -27,6 +29,8 @@ std::string UsageText() {
          "  --help            show this text and exit\n"
          "  --version         show the program's and the capture engine's versions and exit\n"
          "  --test-devices    also list the built-in test camera and test microphone\n"
+         "  --list-devices    print the capture devices, compressors and formats with the\n"
+         "                    indexes of the capture settings, then exit\n"
          "\n"
          "Settings are kept in $ORVEX_CONFIG_DIR, else $XDG_CONFIG_HOME/orvex,\n"
          "else ~/.config/orvex.\n";

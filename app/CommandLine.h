@@ -9,6 +9,9 @@ struct TCommandLine {
   bool help = false;
   bool version = false;
   bool testDevices = false;
+  bool listDevices = false;
+  // Options that work without a window or a display.
+  bool Headless() const { return listDevices; }
   std::string error;  // set when the options cannot be used
 };
 

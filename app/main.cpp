@@ -2,7 +2,9 @@
 #include <cstdlib>
 
 #include "app/CommandLine.h"
+#include "app/ListDevices.h"
 #include "app/TApplication.h"
+#include "engine/VOduduDudiviv.h"
 
 int main(int argc, char** argv) {
   const TCommandLine options = ParseCommandLine({argv + 1, argv + argc});
@@ -19,8 +21,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.testDevices) setenv("ORVEX_TEST_DEVICES", "1", 1);
+  // Headless work needs no display: Qt draws nothing on its offscreen platform.
+  if (options.Headless() && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
   TApplication application(argc, argv);
+  if (options.listDevices) {
+    VOduduDudiviv engine;
+    return ListDevices(engine, stdout);
+  }
   application.CreateForms();
   const int exitCode = application.Run();
   application.DestroyForms();

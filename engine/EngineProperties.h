@@ -28,6 +28,8 @@ struct TVdvProperties {
   TVideoSource VideoSource = vs_VideoCaptureDevice;
   int VideoDevice = 0;
   int AudioDevice = 0;
+  int VideoCompressor = -1;  // -1 = none
+  int AudioCompressor = -1;
   TAudioFormat AudioFormat = af_default;
   bool AudioRecording = false;
   bool AudioDeviceRendering = false;

@@ -1,15 +1,20 @@
 #pragma once
-// The process-wide side of the engine: the list of live engines, temporary
-// files and the hook on the application's idle event. Created by the first engine built at
-// run time; freed when the application ends.
+// The process-wide side of the engine: the device lists, the list of live
+// engines, temporary files, the 300 ms sync timer that rescans devices after
+// a change, and the hook on the application's idle event. Created by the
+// first engine built at run time; freed when the application ends.
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/TCSList.h"
+#include "engine/TDevices.h"
 #include "platform/kernel/ApplicationIdle.h"
 
 class TVdvWorker;
+class QTimer;
 
 class TSyncManager {
  public:
@@ -28,19 +33,27 @@ class TSyncManager {
   // Files deleted when the manager is freed.
   void AddTempFile(const std::string& path) { tempFiles_.Add(path); }
 
+  TDeviceLists& Lists() { return lists_; }
   // Whether the one-time device enumeration has finished.
-  bool EnumerationDone() const { return enumerationDone_; }
+  bool EnumerationDone() const { return lists_.DiscoveryState == 2; }
 
-  bool FirstIdleDone() const { return firstIdleDone_; }
+  // A device arrived or went: rescan 2000 ms after the last such message.
+  void DeviceChanged();
+  // Runs the rescan now if it is due (the sync timer calls this).
+  void ScanIfDue();
 
  private:
   TSyncManager();
   ~TSyncManager();
   void OnIdle(bool& done);
+  void Scan();
 
   TCSList<TVdvWorker*> instances_;
   TCSList<std::string> tempFiles_;
+  TDeviceLists lists_;
+  QTimer* syncTimer_ = nullptr;
+  bool scanArmed_ = false;
+  std::chrono::steady_clock::time_point scanDue_;
   orvex::kernel::IdleHandler previousIdle_;
   bool firstIdleDone_ = false;
-  bool enumerationDone_ = false;
 };

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/BoundDevices.h"
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
 #include "engine/TCSList.h"
@@ -80,6 +81,8 @@ class TVdvWorker {
   std::atomic<bool> DiskFullFlag{false};
   std::string Caption;
 
+  TBoundDevices Devices;
+
   // Recording results, read when the queued events are delivered.
   std::string CurrentFileName;
   bool RecordingSuccess = false;
@@ -118,9 +121,29 @@ class TVdvWorker {
   bool RestartGraph(int mode);
   void StopGraph();
   void RecomputeOverlayNeeded();
+  bool EnumerationDone() const;
+
+  // --- device lists, binding and inputs (WorkerDevices.cpp) ---
   int VideoDevicesCount() const;
   int AudioDevicesCount() const;
-  bool EnumerationDone() const;
+  TDevices* DeviceList(TDevicesKind kind) const;
+  bool BindVideoDevice();
+  bool BindAudioDevice();
+  void ReleaseDevices();
+  void SetVideoDevice(int index);
+  void SetAudioDevice(int index);
+  void SetVideoInput(int index);
+  void SetAudioInput(int index);
+  void SetVideoSize(int index);
+  void SetCompressor(bool video, int index);
+  bool ResolveVideoSize(int index, int& width, int& height);
+  std::string VideoSizesText() const;
+  bool RouteVideoInput();
+  void RouteAudioInput();
+  void ApplyVideoSizeToWindow() { ApplyBoundVideoSize(); }
+  void CallVideoDeviceSelected() { CallDeviceSelected(true); }
+  void LoadGlobals();
+  void SaveGlobals();
 
   int NotificationIntervalMs() const;
   bool HandleAllocated() const;
@@ -141,7 +164,14 @@ class TVdvWorker {
   std::unique_ptr<TDualThread> task_;
   std::atomic<bool> stepBusy_{false};
   std::atomic<bool> requestBusy_{false};
+  void DiscoverVideoDevice();
+  bool DiscoverAudioDevice();
+  void ApplyBoundVideoSize();
+  void CallDeviceSelected(bool video);
+
   bool restartRunning_ = false;
+  bool bindingVideo_ = false;
+  bool bindingAudio_ = false;
   bool stopRunning_ = false;
   bool firstIdleDone_ = false;
 };

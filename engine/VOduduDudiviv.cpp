@@ -32,6 +32,7 @@ VOduduDudiviv::VOduduDudiviv(QWidget* parent)
   TSyncManager& manager = TSyncManager::Acquire();
   TLog::Instance().Banner("component initialized", '+');
   worker_->UniqueID = manager.Add(worker_.get());
+  worker_->LoadGlobals();
   worker_->StartTaskWorker();
   worker_->Initialized = true;
 }
@@ -40,13 +41,40 @@ VOduduDudiviv::~VOduduDudiviv() {
   if (TSyncManager* manager = TSyncManager::Instance()) manager->Remove(worker_.get());
   worker_->Destroying = true;
   worker_->Events.ClearAll();
+  worker_->StopGraph();
+  worker_->SaveGlobals();
+  worker_->ReleaseDevices();
   worker_.reset();
 }
 
-// Binding needs the finished device enumeration; before it the index is only stored.
-void VOduduDudiviv::setVideoDevice(int index) { worker_->P.VideoDevice = index; }
+std::string VOduduDudiviv::DeviceName(TDevicesKind kind, int index) const {
+  const TDevices* list = worker_->DeviceList(kind);
+  return list ? list->DisplayName(index) : "";
+}
 
-void VOduduDudiviv::setAudioDevice(int index) { worker_->P.AudioDevice = index; }
+std::string VOduduDudiviv::ListText(TDevicesKind kind) const {
+  const TDevices* list = worker_->DeviceList(kind);
+  return list ? list->Text() : "";
+}
+
+std::string VOduduDudiviv::AudioFormats() const {
+  TSyncManager* manager = TSyncManager::Instance();
+  return manager && manager->EnumerationDone() ? manager->Lists().AudioFormats : "";
+}
+
+bool VOduduDudiviv::IsDialogAvailable(int kind) const {
+  switch (kind) {
+    case dk_VideoDevice:
+    case dk_VideoCompressor:
+    case dk_AudioCompressor: return true;
+    case dk_AudioDevice: return worker_->EnumerationDone() && worker_->AudioDevicesCount() > 0;
+    default: return false;
+  }
+}
+
+void VOduduDudiviv::VideoSizeChanged() {
+  if (worker_->P.Display_AutoSize) update();
+}
 
 void VOduduDudiviv::setAudioFormat(TAudioFormat format) {
   if (format < af_default || format >= kAudioFormatCount) return;

@@ -9,6 +9,9 @@
 #include "engine/EngineEvents.h"
 #include "engine/EngineVersion.h"
 #include "engine/TVdvWorker.h"
+#include "platform/media/ElementProperties.h"
+
+typedef struct _GstElement GstElement;
 
 // A property whose setter only stores the value.
 #define VDV_STORED_PROPERTY(Type, Name)             \
@@ -36,9 +39,33 @@ class VOduduDudiviv : public QWidget {
   // Source
   VDV_STORED_PROPERTY(TVideoSource, VideoSource)
   int VideoDevice() const { return worker_->P.VideoDevice; }
-  void setVideoDevice(int index);
+  void setVideoDevice(int index) { worker_->SetVideoDevice(index); }
   int AudioDevice() const { return worker_->P.AudioDevice; }
-  void setAudioDevice(int index);
+  void setAudioDevice(int index) { worker_->SetAudioDevice(index); }
+  int VideoDevicesCount() const { return worker_->VideoDevicesCount(); }
+  int AudioDevicesCount() const { return worker_->AudioDevicesCount(); }
+  std::string VideoDeviceName() const { return DeviceName(lk_VideoDevices, VideoDevice()); }
+  std::string AudioDeviceName() const { return DeviceName(lk_AudioDevices, AudioDevice()); }
+  std::string VideoInputs() const { return worker_->Devices.VideoInputsText; }
+  std::string AudioInputs() const { return worker_->Devices.AudioInputsText; }
+  int VideoInput() const { return worker_->Devices.VideoValues.Int(vv_VideoInput); }
+  void setVideoInput(int index) { worker_->SetVideoInput(index); }
+  int AudioInput() const { return worker_->Devices.AudioValues.Int(av_AudioInput); }
+  void setAudioInput(int index) { worker_->SetAudioInput(index); }
+  std::string VideoSizes() const { return worker_->VideoSizesText(); }
+  int VideoSize() const { return worker_->Devices.VideoValues.Int(vv_VideoSize); }
+  void setVideoSize(int index) { worker_->SetVideoSize(index); }
+  int VideoWidth() const { return worker_->Devices.VideoWidth; }
+  int VideoHeight() const { return worker_->Devices.VideoHeight; }
+  std::string AudioFormats() const;
+  std::string VideoCompressors() const { return ListText(lk_VideoCompressors); }
+  std::string AudioCompressors() const { return ListText(lk_AudioCompressors); }
+  int VideoCompressor() const { return worker_->P.VideoCompressor; }
+  void setVideoCompressor(int index) { worker_->SetCompressor(true, index); }
+  int AudioCompressor() const { return worker_->P.AudioCompressor; }
+  void setAudioCompressor(int index) { worker_->SetCompressor(false, index); }
+  bool IsDialogAvailable(int kind) const;
+  bool ShowDeviceDialog(int kind);
   TAudioFormat AudioFormat() const { return worker_->P.AudioFormat; }
   void setAudioFormat(TAudioFormat format);
   VDV_STORED_PROPERTY(bool, AudioRecording)
@@ -204,10 +231,23 @@ class VOduduDudiviv : public QWidget {
 
   TVdvWorker& Worker() { return *worker_; }
 
+  // The frame size changed: an automatically sized display follows it.
+  void VideoSizeChanged();
+
+  // How property pages are shown; tests answer them from a script.
+  using PropertyDialogRunner = bool (*)(QWidget* owner, const std::string& title,
+                                        std::vector<orvex::media::ElementProperty>& properties,
+                                        const std::function<void(const std::string&, const std::string&)>& onChange);
+  static void SetPropertyDialogRunner(PropertyDialogRunner runner);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  bool EditElementSettings(GstElement* element, const std::string& key, const std::string& title);
+  std::string DeviceName(TDevicesKind kind, int index) const;
+  std::string ListText(TDevicesKind kind) const;
+
   std::unique_ptr<TVdvWorker> worker_;
   bool loading_ = false;
 };

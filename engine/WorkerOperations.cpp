@@ -11,12 +11,17 @@ bool TVdvWorker::EnumerationDone() const {
   return manager && manager->EnumerationDone();
 }
 
-int TVdvWorker::VideoDevicesCount() const { return 0; }
-int TVdvWorker::AudioDevicesCount() const { return 0; }
+
+// Binds the chosen devices when a start finds them not bound yet.
+static void BindForStart(TVdvWorker& w) {
+  if (w.P.VideoSource != vs_VideoCaptureDevice) return;
+  if (!w.IndexCheck(w.P.VideoDevice, w.VideoDevicesCount(), "video capture device")) return;
+  if (w.Devices.VideoIndex < 0) w.BindVideoDevice();
+  if (w.P.AudioDevice >= 0 && w.Devices.AudioIndex != w.P.AudioDevice) w.BindAudioDevice();
+}
 
 bool TVdvWorker::StartPreview() {
-  if (P.VideoSource == vs_VideoCaptureDevice)
-    IndexCheck(P.VideoDevice, VideoDevicesCount(), "video capture device");
+  BindForStart(*this);
   if (StateCheck(/*deviceCheck=*/true, /*allowPreview=*/true, /*allowPlayer=*/true))
     Request(rq_StartPreview);
   return State == es_Previewing;
@@ -24,8 +29,7 @@ bool TVdvWorker::StartPreview() {
 
 bool TVdvWorker::StartRecording() {
   if (!StateCheck(/*deviceCheck=*/false, /*allowPreview=*/true, /*allowPlayer=*/true)) return false;
-  if (P.VideoSource == vs_VideoCaptureDevice)
-    IndexCheck(P.VideoDevice, VideoDevicesCount(), "video capture device");
+  BindForStart(*this);
   Request(rq_StartRecording);
   return State == es_Recording;
 }
@@ -51,6 +55,10 @@ void TVdvWorker::FirstIdle() {
   firstIdleDone_ = true;
   Caption.clear();
   Owner.update();
+  if (Devices.VideoIndex != P.VideoDevice) {
+    BindAudioDevice();
+    BindVideoDevice();
+  }
   if (P.AutoStartPreview && P.VideoSource == vs_VideoCaptureDevice &&
       P.MultiplexedRole != mr_MultiplexedSlave && State == es_Stopped)
     StartPreview();

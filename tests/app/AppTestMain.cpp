@@ -5,9 +5,12 @@
 #include <cstdlib>
 
 #include "app/TApplication.h"
+#include "tests/support/TempDir.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  orvex::test::TempDir config;
+  setenv("ORVEX_CONFIG_DIR", config.str().c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);
   return RUN_ALL_TESTS();

@@ -6,8 +6,14 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "tests/support/TempDir.h"
+
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  setenv("XDG_RUNTIME_DIR", ORVEX_TEST_RUNTIME_DIR, 0);
+  // Settings of test runs never touch the user's own.
+  orvex::test::TempDir config;
+  setenv("ORVEX_CONFIG_DIR", config.str().c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();

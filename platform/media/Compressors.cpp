@@ -1,0 +1,79 @@
+#include "platform/media/Compressors.h"
+
+#include <gst/gst.h>
+
+#include "platform/media/GstPtr.h"
+
+namespace orvex::media {
+namespace {
+
+class FactoryElementMaker final : public ElementMaker {
+ public:
+  explicit FactoryElementMaker(std::string factory) : factory_(std::move(factory)) {}
+  GstElement* CreateElement(const char* name) const override {
+    return gst_element_factory_make(factory_.c_str(), name);
+  }
+
+ private:
+  std::string factory_;
+};
+
+// The caps avimux takes on its video or audio request pads.
+CapsPtr AviSinkCaps(bool video) {
+  ElementFactoryPtr mux(gst_element_factory_find("avimux"));
+  if (!mux) return {};
+  for (const GList* t = gst_element_factory_get_static_pad_templates(mux.get()); t; t = t->next) {
+    auto* tmpl = static_cast<GstStaticPadTemplate*>(t->data);
+    if (tmpl->direction == GST_PAD_SINK && g_str_has_prefix(tmpl->name_template, video ? "video" : "audio"))
+      return CapsPtr(gst_static_caps_get(&tmpl->static_caps));
+  }
+  return {};
+}
+
+// Encoders that drive a hardware block; most machines do not have it and
+// the element then fails when the recording starts.
+bool NeedsHardware(const std::string& factory) {
+  for (const char* marker : {"omx", "vaapi", "v4l2", "nvenc", "nvh264", "qsv", "amf", "vulkan", "va"})
+    if (factory.find(std::string("_") + marker) != std::string::npos || factory.rfind(marker, 0) == 0) return true;
+  return false;
+}
+
+bool OutputFits(GstElementFactory* factory, const GstCaps* sinkCaps) {
+  for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t; t = t->next) {
+    auto* tmpl = static_cast<GstStaticPadTemplate*>(t->data);
+    if (tmpl->direction != GST_PAD_SRC) continue;
+    CapsPtr caps(gst_static_caps_get(&tmpl->static_caps));
+    if (caps && !gst_caps_is_any(caps.get()) && gst_caps_can_intersect(caps.get(), sinkCaps)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<DeviceDescriptor> AviCompressors(DeviceCategory category) {
+  const bool video = category == DeviceCategory::VideoCompressor;
+  std::vector<DeviceDescriptor> result;
+  CapsPtr sinkCaps = AviSinkCaps(video);
+  if (!sinkCaps) return result;
+  GList* factories = gst_element_factory_list_get_elements(
+      GST_ELEMENT_FACTORY_TYPE_ENCODER |
+          (video ? GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO | GST_ELEMENT_FACTORY_TYPE_MEDIA_IMAGE
+                 : GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO),
+      GST_RANK_NONE);
+  factories = g_list_sort(factories, gst_plugin_feature_rank_compare_func);
+  for (GList* l = factories; l; l = l->next) {
+    auto* factory = GST_ELEMENT_FACTORY(l->data);
+    if (NeedsHardware(GST_OBJECT_NAME(factory)) || !OutputFits(factory, sinkCaps.get())) continue;
+    DeviceDescriptor d;
+    d.category = category;
+    d.monikerDisplayName = GST_OBJECT_NAME(factory);
+    const char* longName = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME);
+    d.friendlyName = longName ? longName : d.monikerDisplayName;
+    d.maker = std::make_shared<FactoryElementMaker>(d.monikerDisplayName);
+    result.push_back(std::move(d));
+  }
+  gst_plugin_feature_list_free(factories);
+  return result;
+}
+
+}  // namespace orvex::media
