@@ -1,0 +1,142 @@
+#include "engine/filters/PixelGeometry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#define VDV_X86 1
+#endif
+
+namespace vdv_filters {
+namespace {
+
+// Output pixel (x, y) comes from source byte base + x * dx + y * dy.
+struct TWalk {
+  std::ptrdiff_t base = 0, dx = 0, dy = 0;
+  int width = 0, height = 0;
+};
+
+TWalk Plan(const TGeometry& g, std::ptrdiff_t stride, int w, int h, int bytesPerPixel) {
+  std::ptrdiff_t col = bytesPerPixel, row = stride;
+  if (g.halfSize) w = (w + 1) / 2, h = (h + 1) / 2, col *= 2, row *= 2;
+  TWalk k;
+  switch (g.rotation & 3) {
+    case 0: k = {0, col, row, w, h}; break;
+    case 1: k = {(h - 1) * row, -row, col, h, w}; break;  // out(x, y) = src(y, h-1-x)
+    case 2: k = {(h - 1) * row + (w - 1) * col, -col, -row, w, h}; break;
+    default: k = {(w - 1) * col, row, -col, h, w}; break;  // out(x, y) = src(w-1-y, x)
+  }
+  if (g.rotation & 4) {
+    k.base += (k.width - 1) * k.dx;
+    k.dx = -k.dx;
+  }
+  return k;
+}
+
+template <int N>
+inline void CopyPixel(std::uint8_t* d, const std::uint8_t* s) {
+  std::memcpy(d, s, N);
+}
+
+// Output rows that run along a source row: straight copies or reversed ones.
+template <int N>
+void AlongRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdiff_t dstStride) {
+  for (int y = 0; y < k.height; ++y) {
+    const std::uint8_t* s = src + k.base + y * k.dy;
+    std::uint8_t* d = dst + y * dstStride;
+    if (k.dx == N) {
+      std::memcpy(d, s, static_cast<std::size_t>(k.width) * N);
+      continue;
+    }
+    for (int x = 0; x < k.width; ++x, s += k.dx, d += N) CopyPixel<N>(d, s);
+  }
+}
+
+#ifdef VDV_X86
+// 4x4 blocks of 32-bit pixels turned with register transposes; the output
+// rows of a block read four neighbouring source pixels each.
+bool QuarterTurn32(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdiff_t dstStride) {
+  if (std::abs(k.dy) != 4) return false;
+  const int w4 = k.width & ~3, h4 = k.height & ~3;
+  for (int by = 0; by < h4; by += 32) {
+    const int yEnd = std::min(by + 32, h4);
+    for (int x = 0; x < w4; x += 4) {
+      for (int y = by; y < yEnd; y += 4) {
+        // Source pixels of output column x + i, rows y..y+3, are contiguous when dy = 4
+        // and reversed when dy = -4.
+        __m128i c[4];
+        for (int i = 0; i < 4; ++i) {
+          const std::uint8_t* s = src + k.base + (x + i) * k.dx + (k.dy > 0 ? y : y + 3) * k.dy;
+          c[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+          if (k.dy < 0) c[i] = _mm_shuffle_epi32(c[i], _MM_SHUFFLE(0, 1, 2, 3));
+        }
+        const __m128i t0 = _mm_unpacklo_epi32(c[0], c[1]), t1 = _mm_unpacklo_epi32(c[2], c[3]);
+        const __m128i t2 = _mm_unpackhi_epi32(c[0], c[1]), t3 = _mm_unpackhi_epi32(c[2], c[3]);
+        const __m128i r[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1),
+                              _mm_unpacklo_epi64(t2, t3), _mm_unpackhi_epi64(t2, t3)};
+        for (int j = 0; j < 4; ++j)
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + (y + j) * dstStride + x * 4), r[j]);
+      }
+    }
+  }
+  // The right and bottom edges that do not fill a block.
+  for (int y = 0; y < k.height; ++y) {
+    const int xStart = y < h4 ? w4 : 0;
+    for (int x = xStart; x < k.width; ++x)
+      CopyPixel<4>(dst + y * dstStride + x * 4, src + k.base + x * k.dx + y * k.dy);
+  }
+  return true;
+}
+#endif
+
+// Output rows that run down source columns, in tiles so the source rows a
+// tile touches stay in the cache.
+template <int N>
+void AcrossRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdiff_t dstStride) {
+#ifdef VDV_X86
+  if constexpr (N == 4)
+    if (QuarterTurn32(k, src, dst, dstStride)) return;
+#endif
+  constexpr int kTile = 32;
+  for (int ty = 0; ty < k.height; ty += kTile) {
+    const int yEnd = std::min(ty + kTile, k.height);
+    for (int tx = 0; tx < k.width; tx += kTile) {
+      const int xEnd = std::min(tx + kTile, k.width);
+      for (int y = ty; y < yEnd; ++y) {
+        const std::uint8_t* s = src + k.base + y * k.dy + tx * k.dx;
+        std::uint8_t* d = dst + y * dstStride + tx * N;
+        for (int x = tx; x < xEnd; ++x, s += k.dx, d += N) CopyPixel<N>(d, s);
+      }
+    }
+  }
+}
+
+template <int N>
+void Run(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdiff_t dstStride) {
+  if (std::abs(k.dx) <= 2 * N)
+    AlongRows<N>(k, src, dst, dstStride);
+  else
+    AcrossRows<N>(k, src, dst, dstStride);
+}
+
+}  // namespace
+
+void OutputSize(const TGeometry& g, int width, int height, int* outWidth, int* outHeight) {
+  if (g.halfSize) width = (width + 1) / 2, height = (height + 1) / 2;
+  if (g.swapsDimensions()) std::swap(width, height);
+  *outWidth = width;
+  *outHeight = height;
+}
+
+void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t srcStride, int width,
+                    int height, std::uint8_t* dst, std::ptrdiff_t dstStride, int bytesPerPixel) {
+  const TWalk k = Plan(g, srcStride, width, height, bytesPerPixel);
+  if (bytesPerPixel == 4)
+    Run<4>(k, src, dst, dstStride);
+  else
+    Run<3>(k, src, dst, dstStride);
+}
+
+}  // namespace vdv_filters

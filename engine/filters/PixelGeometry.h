@@ -1,0 +1,27 @@
+#pragma once
+// The transform's pixel work: quarter turns clockwise, a left-right mirror of
+// the turned picture, and half-size deinterlacing (the even field: every other
+// line and column from the first, so odd sizes round up). When both are asked
+// for, the picture is halved first and then turned.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vdv_filters {
+
+struct TGeometry {
+  int rotation = 0;  // TVideoRotation: 0..3 quarter turns clockwise, +4 mirrored after turning
+  bool halfSize = false;
+
+  bool identity() const { return rotation == 0 && !halfSize; }
+  bool swapsDimensions() const { return (rotation & 1) != 0; }
+};
+
+// The output size of a `width` x `height` input.
+void OutputSize(const TGeometry& g, int width, int height, int* outWidth, int* outHeight);
+
+// Writes the whole output frame; `src` is `width` x `height`, rows top first.
+void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t srcStride, int width,
+                    int height, std::uint8_t* dst, std::ptrdiff_t dstStride, int bytesPerPixel);
+
+}  // namespace vdv_filters
