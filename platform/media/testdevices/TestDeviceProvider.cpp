@@ -80,7 +80,12 @@ struct Entry {
 };
 
 // Recursive: a bus sync handler reached through device_add may plug or
-// unplug in turn. Never taken by stop(), which runs under the provider's locks.
+// unplug in turn. Held around every add and remove on the provider, and taken
+// by stop(), so the base class never unparents a device while a message about
+// it is on its way (the monitor reads the device's parent). Safe because
+// GStreamer calls start() and stop() without the provider's object lock or
+// the monitor's lock, and nothing done under this mutex waits for the
+// provider's start lock.
 struct Registry {
   std::recursive_mutex mutex;
   std::vector<Entry> entries;
@@ -109,7 +114,8 @@ struct OrvexTestDeviceProviderClass {
 
 G_DEFINE_TYPE(OrvexTestDeviceProvider, orvex_test_device_provider, GST_TYPE_DEVICE_PROVIDER)
 
-// The provider singleton when a monitor runs it, else nullptr. New reference.
+// The provider singleton when a monitor runs it, else nullptr. New reference;
+// call with the registry locked.
 GstDeviceProvider* StartedProvider() {
   GstDeviceProvider* provider = gst_device_provider_factory_get_by_name(kProviderFactory);
   if (provider != nullptr &&
@@ -149,10 +155,8 @@ void MakeDefaultsLocked(Registry& r) {
 void UnplugLocked(Registry& r, std::vector<Entry>::iterator it) {
   GstDevice* device = it->device;
   r.entries.erase(it);
-  GstDeviceProvider* provider = gst_device_provider_factory_get_by_name(kProviderFactory);
-  if (provider != nullptr) {
-    if (gst_object_has_as_parent(GST_OBJECT(device), GST_OBJECT(provider)))
-      gst_device_provider_device_remove(provider, device);
+  if (GstDeviceProvider* provider = StartedProvider()) {
+    gst_device_provider_device_remove(provider, device);
     gst_object_unref(provider);
   }
   gst_object_unref(device);
@@ -172,19 +176,16 @@ gboolean Start(GstDeviceProvider* provider) {
   Registry& r = TheRegistry();
   std::lock_guard lock(r.mutex);
   g_atomic_int_set(&reinterpret_cast<OrvexTestDeviceProvider*>(provider)->started, 1);
-  for (const Entry& e : r.entries) {
-    // A device plugged while the last monitor stopped may still sit in the list.
-    if (gst_object_has_as_parent(GST_OBJECT(e.device), GST_OBJECT(provider)))
-      gst_device_provider_device_remove(provider, e.device);
-    gst_device_provider_device_add(provider, e.device);
-  }
+  for (const Entry& e : r.entries) gst_device_provider_device_add(provider, e.device);
   MakeDefaultsLocked(r);  // adds through PlugLocked
   return TRUE;
 }
 
-// Runs under the provider's locks: anything that lists devices or waits on
-// the registry here deadlocks, so only the flag changes.
+// Runs under the provider's start lock: listing devices here deadlocks. After
+// this the base class unparents every device, so no add or remove may follow.
 void Stop(GstDeviceProvider* provider) {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
   g_atomic_int_set(&reinterpret_cast<OrvexTestDeviceProvider*>(provider)->started, 0);
 }
 

@@ -1,7 +1,9 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/media/testdevices/TestDevices.h"
@@ -218,6 +220,33 @@ TEST_F(TestDeviceProvider, DefaultPairCanBeLeftOutAndBroughtBack) {
   EXPECT_TRUE(monitor.WaitFor(GST_MESSAGE_DEVICE_REMOVED, kDefaultCamera));
   SetDefaultDevices(true);
   EXPECT_TRUE(Remove(camera));
+}
+
+// Tests plug devices from their own thread while the program's monitors
+// start and stop: no message may reach a monitor about a device that the
+// provider is unparenting at that moment.
+TEST_F(TestDeviceProvider, PluggingWhileMonitorsStartAndStopIsSafe) {
+  std::atomic<bool> done{false};
+  std::thread plugger([&] {
+    for (int i = 0; !done; ++i) {
+      const std::string camera = AddCamera();
+      const std::string microphone = AddMicrophone();
+      EXPECT_TRUE(Remove(camera));
+      EXPECT_TRUE(Remove(microphone));
+      SetDefaultDevices(i % 2 == 0);
+    }
+  });
+  const gint64 end = g_get_monotonic_time() + 1500 * G_TIME_SPAN_MILLISECOND;
+  int cycles = 0;
+  for (; g_get_monotonic_time() < end; ++cycles) {
+    Monitor monitor;
+    GstDevice* device = monitor.Find(kDefaultCamera);
+    if (device != nullptr) gst_object_unref(device);
+  }
+  done = true;
+  plugger.join();
+  SetDefaultDevices(true);
+  EXPECT_GT(cycles, 10);
 }
 
 }  // namespace
