@@ -208,7 +208,8 @@ gboolean Query(GstBaseSrc* src, GstQuery* query) {
     return GST_BASE_SRC_CLASS(orvex_test_camera_src_parent_class)->query(src, query);
   CameraState& st = *Self(src)->state;
   GST_OBJECT_LOCK(src);
-  // A frame is exposed for one frame time before it can be delivered.
+  // A frame whose slot began while downstream was busy still goes out, up to
+  // one frame time after its timestamp.
   const GstClockTime frame = st.FrameTime(1);
   GST_OBJECT_UNLOCK(src);
   gst_query_set_latency(query, TRUE, frame, GST_CLOCK_TIME_NONE);
