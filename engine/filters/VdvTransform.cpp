@@ -104,8 +104,8 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
   return result;
 }
 
-// The other side's size follows from this side's exactly; going upstream the
-// even size is preferred when halving allows two.
+// The other side's size follows from this side's; where halving allows two
+// source sizes, the even one.
 GstCaps* FixateCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps, GstCaps* othercaps) {
   othercaps = gst_caps_make_writable(gst_caps_truncate(othercaps));
   const GstStructure* in = gst_caps_get_structure(caps, 0);
