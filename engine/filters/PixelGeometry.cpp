@@ -5,7 +5,7 @@
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #define VDV_X86 1
 #endif
 
@@ -89,6 +89,51 @@ bool QuarterTurn32(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, s
   }
   return true;
 }
+
+// The same blocks for 3-byte pixels: four source pixels (12 bytes, read
+// exactly) widened to 32 bits, transposed, and packed back into 12 bytes.
+__attribute__((target("ssse3"))) bool QuarterTurn24(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst,
+                                                    std::ptrdiff_t dstStride) {
+  if (std::abs(k.dy) != 3 || !__builtin_cpu_supports("ssse3")) return false;
+  const __m128i widen = k.dy > 0 ? _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1)
+                                 : _mm_setr_epi8(9, 10, 11, -1, 6, 7, 8, -1, 3, 4, 5, -1, 0, 1, 2, -1);
+  const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const int w4 = k.width & ~3, h4 = k.height & ~3;
+  for (int by = 0; by < h4; by += 32) {
+    const int yEnd = std::min(by + 32, h4);
+    for (int x = 0; x < w4; x += 4) {
+      for (int y = by; y < yEnd; y += 4) {
+        __m128i c[4];
+        for (int i = 0; i < 4; ++i) {
+          const std::uint8_t* s = src + k.base + (x + i) * k.dx + (k.dy > 0 ? y : y + 3) * k.dy;
+          std::int32_t tail;
+          std::memcpy(&tail, s + 8, 4);
+          const __m128i twelve = _mm_insert_epi16(
+              _mm_insert_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s)), tail & 0xFFFF, 4),
+              (tail >> 16) & 0xFFFF, 5);
+          c[i] = _mm_shuffle_epi8(twelve, widen);
+        }
+        const __m128i t0 = _mm_unpacklo_epi32(c[0], c[1]), t1 = _mm_unpacklo_epi32(c[2], c[3]);
+        const __m128i t2 = _mm_unpackhi_epi32(c[0], c[1]), t3 = _mm_unpackhi_epi32(c[2], c[3]);
+        const __m128i r[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1),
+                              _mm_unpacklo_epi64(t2, t3), _mm_unpackhi_epi64(t2, t3)};
+        for (int j = 0; j < 4; ++j) {
+          const __m128i packed = _mm_shuffle_epi8(r[j], pack);
+          std::uint8_t* d = dst + (y + j) * dstStride + x * 3;
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(d), packed);
+          const std::int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(packed, 8));
+          std::memcpy(d + 8, &last, 4);
+        }
+      }
+    }
+  }
+  for (int y = 0; y < k.height; ++y) {
+    const int xStart = y < h4 ? w4 : 0;
+    for (int x = xStart; x < k.width; ++x)
+      CopyPixel<3>(dst + y * dstStride + x * 3, src + k.base + x * k.dx + y * k.dy);
+  }
+  return true;
+}
 #endif
 
 // Output rows that run down source columns, in tiles so the source rows a
@@ -96,8 +141,11 @@ bool QuarterTurn32(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, s
 template <int N>
 void AcrossRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdiff_t dstStride) {
 #ifdef VDV_X86
-  if constexpr (N == 4)
+  if constexpr (N == 4) {
     if (QuarterTurn32(k, src, dst, dstStride)) return;
+  } else {
+    if (QuarterTurn24(k, src, dst, dstStride)) return;
+  }
 #endif
   constexpr int kTile = 32;
   for (int ty = 0; ty < k.height; ty += kTile) {

@@ -126,6 +126,92 @@ bool HasSsse3() {
   static const bool has = __builtin_cpu_supports("ssse3");
   return has;
 }
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// The same steps on 16 pixels at once: packs and unpacks stay inside each
+// 128-bit half, so the pixel order comes out as it went in.
+struct TWideMatrix {
+  __m256i br[3], g[3], offset[3];
+  __m128i shift;
+};
+
+__attribute__((target("avx2"))) TWideMatrix LoadWideMatrix(const TVecMatrix& v) {
+  TWideMatrix w;
+  for (int c = 0; c < 3; ++c) {
+    w.br[c] = _mm256_broadcastsi128_si256(v.br[c]);
+    w.g[c] = _mm256_broadcastsi128_si256(v.g[c]);
+    w.offset[c] = _mm256_broadcastsi128_si256(v.offset[c]);
+  }
+  w.shift = v.shift;
+  return w;
+}
+
+__attribute__((target("avx2"), always_inline)) inline void Color16(const TWideMatrix& v, __m256i& p0, __m256i& p1) {
+  const __m256i low = _mm256_set1_epi32(0x00FF00FF), byte = _mm256_set1_epi32(0xFF);
+  const __m256i br0 = _mm256_and_si256(p0, low), gx0 = _mm256_and_si256(_mm256_srli_epi32(p0, 8), byte);
+  const __m256i br1 = _mm256_and_si256(p1, low), gx1 = _mm256_and_si256(_mm256_srli_epi32(p1, 8), byte);
+  const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi16(255);
+  __m256i ch[3];
+  for (int c = 0; c < 3; ++c) {
+    const __m256i a = _mm256_sra_epi32(
+        _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(br0, v.br[c]), _mm256_madd_epi16(gx0, v.g[c])),
+                         v.offset[c]),
+        v.shift);
+    const __m256i b = _mm256_sra_epi32(
+        _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(br1, v.br[c]), _mm256_madd_epi16(gx1, v.g[c])),
+                         v.offset[c]),
+        v.shift);
+    ch[c] = _mm256_min_epi16(_mm256_max_epi16(_mm256_packs_epi32(a, b), zero), top);
+  }
+  const __m256i bg = _mm256_or_si256(ch[0], _mm256_slli_epi16(ch[1], 8));
+  const __m256i xMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  p0 = _mm256_or_si256(_mm256_unpacklo_epi16(bg, ch[2]), _mm256_and_si256(p0, xMask));
+  p1 = _mm256_or_si256(_mm256_unpackhi_epi16(bg, ch[2]), _mm256_and_si256(p1, xMask));
+}
+
+__attribute__((target("avx2"))) void ColorRow32Avx2(const TColorMatrix& m, std::uint8_t* row, int width) {
+  const TWideMatrix v = LoadWideMatrix(LoadMatrix(m));
+  int x = 0;
+  for (; x + 16 <= width; x += 16, row += 64) {
+    __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+    __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 32));
+    Color16(v, p0, p1);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), p0);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + 32), p1);
+  }
+  ColorRowScalar(m, row, width - x, 4);
+}
+
+// 16 BGR pixels widened to BGRx in registers, worked on, and packed back.
+__attribute__((target("avx2"))) void ColorRow24Avx2(const TColorMatrix& m, std::uint8_t* row, int width) {
+  const TWideMatrix v = LoadWideMatrix(LoadMatrix(m));
+  const __m128i expand = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  int x = 0;
+  for (; x + 16 <= width; x += 16, row += 48) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 32));
+    __m256i p0 = _mm256_set_m128i(_mm_shuffle_epi8(_mm_alignr_epi8(b, a, 12), expand), _mm_shuffle_epi8(a, expand));
+    __m256i p1 = _mm256_set_m128i(_mm_shuffle_epi8(_mm_srli_si128(c, 4), expand),
+                                  _mm_shuffle_epi8(_mm_alignr_epi8(c, b, 8), expand));
+    Color16(v, p0, p1);
+    const __m128i q0 = _mm_shuffle_epi8(_mm256_castsi256_si128(p0), pack);
+    const __m128i q1 = _mm_shuffle_epi8(_mm256_extracti128_si256(p0, 1), pack);
+    const __m128i q2 = _mm_shuffle_epi8(_mm256_castsi256_si128(p1), pack);
+    const __m128i q3 = _mm_shuffle_epi8(_mm256_extracti128_si256(p1, 1), pack);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm_or_si128(q0, _mm_slli_si128(q1, 12)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 16),
+                     _mm_or_si128(_mm_srli_si128(q1, 4), _mm_slli_si128(q2, 8)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 32),
+                     _mm_or_si128(_mm_srli_si128(q2, 8), _mm_slli_si128(q3, 4)));
+  }
+  ColorRowScalar(m, row, width - x, 3);
+}
 #endif
 
 template <int N>
@@ -183,10 +269,15 @@ void ColorRowScalar(const TColorMatrix& m, std::uint8_t* row, int width, int byt
   for (int x = 0; x < width; ++x, row += bytesPerPixel) ColorPixel(m, row);
 }
 
-void ColorRow32(const TColorMatrix& m, std::uint8_t* row, int width) {
-  int x = 0;
+namespace {
+
+void ColorRow32Scalar(const TColorMatrix& m, std::uint8_t* row, int width) { ColorRowScalar(m, row, width, 4); }
+void ColorRow24Scalar(const TColorMatrix& m, std::uint8_t* row, int width) { ColorRowScalar(m, row, width, 3); }
+
 #ifdef VDV_X86
+void ColorRow32Sse2(const TColorMatrix& m, std::uint8_t* row, int width) {
   const TVecMatrix v = LoadMatrix(m);
+  int x = 0;
   for (; x + 8 <= width; x += 8, row += 32) {
     __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
     __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16));
@@ -194,16 +285,31 @@ void ColorRow32(const TColorMatrix& m, std::uint8_t* row, int width) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row), p0);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 16), p1);
   }
-#endif
   ColorRowScalar(m, row, width - x, 4);
 }
-
-void ColorRow24(const TColorMatrix& m, std::uint8_t* row, int width) {
-#ifdef VDV_X86
-  if (HasSsse3()) return ColorRow24Ssse3(m, row, width);
 #endif
-  ColorRowScalar(m, row, width, 3);
+
+}  // namespace
+
+std::vector<TColorRowVariant> ColorRowVariants(int bytesPerPixel) {
+  std::vector<TColorRowVariant> v;
+  if (bytesPerPixel == 4) {
+    v.push_back({"scalar", ColorRow32Scalar});
+#ifdef VDV_X86
+    v.push_back({"sse2", ColorRow32Sse2});
+    if (HasAvx2()) v.push_back({"avx2", ColorRow32Avx2});
+#endif
+  } else {
+    v.push_back({"scalar", ColorRow24Scalar});
+#ifdef VDV_X86
+    if (HasSsse3()) v.push_back({"ssse3", ColorRow24Ssse3});
+    if (HasAvx2()) v.push_back({"avx2", ColorRow24Avx2});
+#endif
+  }
+  return v;
 }
+
+TColorRowFn BestColorRow(int bytesPerPixel) { return ColorRowVariants(bytesPerPixel).back().row; }
 
 void DeinterlaceFullSize(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height, int bytesPerPixel) {
   const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
@@ -239,7 +345,7 @@ void TPixelProcessor::Configure(int bytesPerPixel, int width, int height) {
   bytesPerPixel_ = bytesPerPixel;
   width_ = width;
   height_ = height;
-  colorRow_ = bytesPerPixel == 4 ? ColorRow32 : ColorRow24;
+  colorRow_ = BestColorRow(bytesPerPixel);
 }
 
 void TPixelProcessor::Process(const TProcessingBlock& block, std::uint8_t* pixels, std::ptrdiff_t stride) {

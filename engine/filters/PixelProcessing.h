@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "engine/filters/FilterInterfaces.h"
 
@@ -40,8 +41,14 @@ TColorMatrix BuildColorMatrix(const TColorSettings& settings);
 
 // One row of pixels; the scalar form is the reference the vector forms must equal.
 void ColorRowScalar(const TColorMatrix& m, std::uint8_t* row, int width, int bytesPerPixel);
-void ColorRow32(const TColorMatrix& m, std::uint8_t* row, int width);
-void ColorRow24(const TColorMatrix& m, std::uint8_t* row, int width);
+using TColorRowFn = void (*)(const TColorMatrix& m, std::uint8_t* row, int width);
+struct TColorRowVariant {
+  const char* name;
+  TColorRowFn row;
+};
+// Every form this processor can run for 3 or 4 bytes a pixel, fastest last.
+std::vector<TColorRowVariant> ColorRowVariants(int bytesPerPixel);
+TColorRowFn BestColorRow(int bytesPerPixel);
 
 // Whole frames, top row first; `stride` is the distance from one row to the next.
 void DeinterlaceFullSize(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height, int bytesPerPixel);
@@ -58,9 +65,8 @@ class TPixelProcessor {
   void Process(const TProcessingBlock& block, std::uint8_t* pixels, std::ptrdiff_t stride);
 
  private:
-  using RowFn = void (*)(const TColorMatrix&, std::uint8_t*, int);
   int bytesPerPixel_ = 0, width_ = 0, height_ = 0;
-  RowFn colorRow_ = nullptr;
+  TColorRowFn colorRow_ = nullptr;
   TColorSettings settings_;
   TColorMatrix matrix_;
 };
