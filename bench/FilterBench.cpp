@@ -51,8 +51,8 @@ const Module& Filters() {
 const char* FormatName(int bpp) { return bpp == 4 ? "BGRx" : "BGR"; }
 
 std::string Caps(int bpp) {
-  return std::string("video/x-raw, format=(string)") + FormatName(bpp) + ", width=(int)" + std::to_string(kWidth) +
-         ", height=(int)" + std::to_string(kHeight) + ", framerate=(fraction)30/1";
+  return std::string("video/x-raw, format=(string)") + FormatName(bpp) + ", width=(int)" +
+         std::to_string(kWidth) + ", height=(int)" + std::to_string(kHeight) + ", framerate=(fraction)30/1";
 }
 
 // The same frame for every element: noise over a gradient, so no shortcut applies.

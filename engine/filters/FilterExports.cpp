@@ -42,7 +42,8 @@ VDV_EXPORT std::int32_t IFrameSample_GetParams(GstElement* filter, std::int32_t 
   return vdv_filters::GrabberGetParams(filter, mode, block);
 }
 
-VDV_EXPORT std::int32_t ITransformConfig_SetParams(GstElement* filter, const vdv_filters::TTransformParams* block) {
+VDV_EXPORT std::int32_t ITransformConfig_SetParams(GstElement* filter,
+                                                   const vdv_filters::TTransformParams* block) {
   return vdv_filters::TransformSetParams(filter, block);
 }
 

@@ -92,8 +92,8 @@ bool QuarterTurn32(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, s
 
 // The same blocks for 3-byte pixels: four source pixels (12 bytes, read
 // exactly) widened to 32 bits, transposed, and packed back into 12 bytes.
-__attribute__((target("ssse3"))) bool QuarterTurn24(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst,
-                                                    std::ptrdiff_t dstStride) {
+__attribute__((target("ssse3"))) bool QuarterTurn24(const TWalk& k, const std::uint8_t* src,
+                                                    std::uint8_t* dst, std::ptrdiff_t dstStride) {
   if (std::abs(k.dy) != 3 || !__builtin_cpu_supports("ssse3")) return false;
   const __m128i widen = k.dy > 0 ? _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1)
                                  : _mm_setr_epi8(9, 10, 11, -1, 6, 7, 8, -1, 3, 4, 5, -1, 0, 1, 2, -1);

@@ -150,7 +150,8 @@ __attribute__((target("avx2"))) TWideMatrix LoadWideMatrix(const TVecMatrix& v) 
   return w;
 }
 
-__attribute__((target("avx2"), always_inline)) inline void Color16(const TWideMatrix& v, __m256i& p0, __m256i& p1) {
+__attribute__((target("avx2"), always_inline)) inline void Color16(const TWideMatrix& v, __m256i& p0,
+                                                                   __m256i& p1) {
   const __m256i low = _mm256_set1_epi32(0x00FF00FF), byte = _mm256_set1_epi32(0xFF);
   const __m256i br0 = _mm256_and_si256(p0, low), gx0 = _mm256_and_si256(_mm256_srli_epi32(p0, 8), byte);
   const __m256i br1 = _mm256_and_si256(p1, low), gx1 = _mm256_and_si256(_mm256_srli_epi32(p1, 8), byte);
@@ -196,7 +197,8 @@ __attribute__((target("avx2"))) void ColorRow24Avx2(const TColorMatrix& m, std::
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16));
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 32));
-    __m256i p0 = _mm256_set_m128i(_mm_shuffle_epi8(_mm_alignr_epi8(b, a, 12), expand), _mm_shuffle_epi8(a, expand));
+    __m256i p0 =
+        _mm256_set_m128i(_mm_shuffle_epi8(_mm_alignr_epi8(b, a, 12), expand), _mm_shuffle_epi8(a, expand));
     __m256i p1 = _mm256_set_m128i(_mm_shuffle_epi8(_mm_srli_si128(c, 4), expand),
                                   _mm_shuffle_epi8(_mm_alignr_epi8(c, b, 8), expand));
     Color16(v, p0, p1);
@@ -271,8 +273,12 @@ void ColorRowScalar(const TColorMatrix& m, std::uint8_t* row, int width, int byt
 
 namespace {
 
-void ColorRow32Scalar(const TColorMatrix& m, std::uint8_t* row, int width) { ColorRowScalar(m, row, width, 4); }
-void ColorRow24Scalar(const TColorMatrix& m, std::uint8_t* row, int width) { ColorRowScalar(m, row, width, 3); }
+void ColorRow32Scalar(const TColorMatrix& m, std::uint8_t* row, int width) {
+  ColorRowScalar(m, row, width, 4);
+}
+void ColorRow24Scalar(const TColorMatrix& m, std::uint8_t* row, int width) {
+  ColorRowScalar(m, row, width, 3);
+}
 
 #ifdef VDV_X86
 void ColorRow32Sse2(const TColorMatrix& m, std::uint8_t* row, int width) {
@@ -311,7 +317,8 @@ std::vector<TColorRowVariant> ColorRowVariants(int bytesPerPixel) {
 
 TColorRowFn BestColorRow(int bytesPerPixel) { return ColorRowVariants(bytesPerPixel).back().row; }
 
-void DeinterlaceFullSize(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height, int bytesPerPixel) {
+void DeinterlaceFullSize(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height,
+                         int bytesPerPixel) {
   const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
   for (int y = 1; y < height; y += 2) {
     std::uint8_t* row = pixels + y * stride;
@@ -353,7 +360,7 @@ void TPixelProcessor::Process(const TProcessingBlock& block, std::uint8_t* pixel
   if (block.FullSizeDeinterlace) DeinterlaceFullSize(pixels, stride, width_, height_, bytesPerPixel_);
   if (block.FlipHorizontal) FlipHorizontal(pixels, stride, width_, height_, bytesPerPixel_);
   if (block.FlipVertical) FlipVertical(pixels, stride, width_, height_, bytesPerPixel_);
-  const TColorSettings wanted{block.Brightness, block.Contrast,           block.Saturation,
+  const TColorSettings wanted{block.Brightness, block.Contrast,       block.Saturation,
                               block.Hue,        block.GrayScale != 0, block.InvertColors != 0};
   if (!(wanted == settings_)) {
     settings_ = wanted;

@@ -51,7 +51,8 @@ std::vector<TColorRowVariant> ColorRowVariants(int bytesPerPixel);
 TColorRowFn BestColorRow(int bytesPerPixel);
 
 // Whole frames, top row first; `stride` is the distance from one row to the next.
-void DeinterlaceFullSize(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height, int bytesPerPixel);
+void DeinterlaceFullSize(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height,
+                         int bytesPerPixel);
 void FlipHorizontal(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height, int bytesPerPixel);
 void FlipVertical(std::uint8_t* pixels, std::ptrdiff_t stride, int width, int height, int bytesPerPixel);
 

@@ -60,8 +60,10 @@ G_DEFINE_TYPE(OrvexVdvGrabber, orvex_vdv_grabber, GST_TYPE_BASE_TRANSFORM)
 
 GrabberState& State(gpointer p) { return *reinterpret_cast<OrvexVdvGrabber*>(p)->state; }
 
-GstStaticPadTemplate g_sinkTemplate = GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
-GstStaticPadTemplate g_srcTemplate = GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
+GstStaticPadTemplate g_sinkTemplate =
+    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
+GstStaticPadTemplate g_srcTemplate =
+    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
 
 // Mode 8 works on the RGB format the engine chose for it, or on either when
 // the block names neither.
@@ -81,7 +83,8 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection, GstCaps* caps, 
     gst_caps_take(&result, gst_caps_intersect_full(rgb, caps, GST_CAPS_INTERSECT_FIRST));
     gst_caps_unref(rgb);
   }
-  if (filter != nullptr) gst_caps_take(&result, gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST));
+  if (filter != nullptr)
+    gst_caps_take(&result, gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST));
   return result;
 }
 
@@ -137,8 +140,8 @@ void GrabFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
                          GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
   if (TFrameCallback callback = Load(st.params.FrameCallback)) {
     const TFrameDescription d = Describe(frame);
-    callback(&st.params, SampleStart(trans, buffer), 0, 0, buffer, static_cast<std::int32_t>(gst_buffer_get_size(buffer)),
-             d.Pixels, nullptr, &d);
+    callback(&st.params, SampleStart(trans, buffer), 0, 0, buffer,
+             static_cast<std::int32_t>(gst_buffer_get_size(buffer)), d.Pixels, nullptr, &d);
   }
   gst_video_frame_unmap(&frame);
 }
@@ -202,7 +205,8 @@ GstElement* NewGrabber(bool mayModify) {
 std::int32_t GrabberGetParams(GstElement* element, std::int32_t mode, TGrabberParams** block) {
   if (block == nullptr) return E_POINTER;
   *block = nullptr;
-  if (element == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(element, orvex_vdv_grabber_get_type())) return E_INVALIDARG;
+  if (element == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(element, orvex_vdv_grabber_get_type()))
+    return E_INVALIDARG;
   GrabberState& st = State(element);
   const bool valid = st.mayModify ? mode == gm_RGB : (mode >= gm_Sample && mode <= gm_Clear);
   if (!valid) {

@@ -28,7 +28,8 @@ G_DEFINE_TYPE(OrvexVdvTransform, orvex_vdv_transform, GST_TYPE_VIDEO_FILTER)
 
 OrvexVdvTransform* Self(gpointer p) { return reinterpret_cast<OrvexVdvTransform*>(p); }
 
-#define VDV_TRANSFORM_CAPS "video/x-raw, format=(string){ BGRx, BGR }, width=(int)[1, max], height=(int)[1, max]"
+#define VDV_TRANSFORM_CAPS \
+  "video/x-raw, format=(string){ BGRx, BGR }, width=(int)[1, max], height=(int)[1, max]"
 GstStaticPadTemplate g_sinkTemplate =
     GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(VDV_TRANSFORM_CAPS));
 GstStaticPadTemplate g_srcTemplate =
@@ -98,7 +99,8 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
   GstCaps* result = gst_caps_intersect_full(mapped, templ, GST_CAPS_INTERSECT_FIRST);
   gst_caps_unref(templ);
   gst_caps_unref(mapped);
-  if (filter != nullptr) gst_caps_take(&result, gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST));
+  if (filter != nullptr)
+    gst_caps_take(&result, gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST));
   GST_DEBUG_OBJECT(trans, "%" GST_PTR_FORMAT " -> %" GST_PTR_FORMAT, static_cast<void*>(caps),
                    static_cast<void*>(result));
   return result;
@@ -159,12 +161,14 @@ GstFlowReturn TransformVideoFrame(GstVideoFilter* filter, GstVideoFrame* in, Gst
 }
 
 void orvex_vdv_transform_class_init(OrvexVdvTransformClass* klass) {
-  GST_DEBUG_CATEGORY_INIT(orvex_vdv_transform_debug, "orvexvdvtransform", 0, "Orvex rotation and deinterlace");
+  GST_DEBUG_CATEGORY_INIT(orvex_vdv_transform_debug, "orvexvdvtransform", 0,
+                          "Orvex rotation and deinterlace");
   auto* element = GST_ELEMENT_CLASS(klass);
   gst_element_class_add_static_pad_template(element, &g_sinkTemplate);
   gst_element_class_add_static_pad_template(element, &g_srcTemplate);
   gst_element_class_set_static_metadata(element, "Orvex transform", "Filter/Converter/Video",
-                                        "Turns, mirrors or halves frames for the capture engine", "Orvex Ziru");
+                                        "Turns, mirrors or halves frames for the capture engine",
+                                        "Orvex Ziru");
   auto* base = GST_BASE_TRANSFORM_CLASS(klass);
   base->transform_caps = TransformCaps;
   base->fixate_caps = FixateCaps;
@@ -189,7 +193,8 @@ GstElement* NewTransform() {
 
 std::int32_t TransformSetParams(GstElement* element, const TTransformParams* block) {
   if (block == nullptr) return E_POINTER;
-  if (element == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(element, orvex_vdv_transform_get_type())) return E_INVALIDARG;
+  if (element == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(element, orvex_vdv_transform_get_type()))
+    return E_INVALIDARG;
   const bool quarterTurn = (block->Rotation & 1) != 0;
   if (block->Rotation < 0 || block->Rotation > 7 || block->SwapDimensions > 1 ||
       (block->SwapDimensions != 0) != quarterTurn) {

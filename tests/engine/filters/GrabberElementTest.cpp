@@ -18,8 +18,8 @@ struct TRecorder {
   void* bitmap = nullptr;
   void* dc = reinterpret_cast<void*>(1);
   std::uint8_t firstByte = 0;
-  bool draw = false;           // paint the first row as an overlay would
-  int nextBrightness = 0;      // copied into the block for the next frame, as the engine does
+  bool draw = false;       // paint the first row as an overlay would
+  int nextBrightness = 0;  // copied into the block for the next frame, as the engine does
 };
 
 TRecorder& Of(TGrabberParams* block) { return *static_cast<TRecorder*>(block->Context); }
@@ -37,7 +37,8 @@ void OnFrame(TGrabberParams* block, std::int64_t start, std::uint32_t, std::uint
   block->Processing.Brightness = r.nextBrightness;
 }
 
-void OnNotify(TGrabberParams* block, std::uint32_t, void* sample, std::int64_t start, std::uint32_t, std::uint32_t) {
+void OnNotify(TGrabberParams* block, std::uint32_t, void* sample, std::int64_t start, std::uint32_t,
+              std::uint32_t) {
   ++Of(block).notifies;
   Of(block).sample = sample;
   Of(block).start = start;
@@ -137,6 +138,7 @@ TEST(GrabberElement, AdjustsOnlyWhenProcessingIsActiveAndNeverAForeignBuffer) {
   const auto original = test::VisibleBytes(in, info);
   GstBuffer* out = gst_harness_push_and_pull(hs, in);
   EXPECT_EQ(test::VisibleBytes(out, info), original);
+  EXPECT_EQ(r.start, -1) << "a buffer without a time";
   gst_buffer_unref(out);
 
   // Someone else holds the input: it is copied, never changed under them.
@@ -167,8 +169,8 @@ TEST(GrabberElement, Mode8TakesOnlyItsRgbFormat) {
     std::int32_t rgbFormat;
     const char* format;
     bool accepted;
-  } cases[] = {{gf_RGB32, "BGRx", true}, {gf_RGB32, "BGR", false}, {gf_RGB24, "BGR", true},
-               {gf_RGB24, "BGRx", false}, {0, "BGR", true},       {0, "I420", false}};
+  } cases[] = {{gf_RGB32, "BGRx", true},  {gf_RGB32, "BGR", false}, {gf_RGB24, "BGR", true},
+               {gf_RGB24, "BGRx", false}, {0, "BGR", true},         {0, "I420", false}};
   for (const auto& c : cases) {
     TRecorder r;
     GstElement* grabber = test::NewGrabber(true);
@@ -186,7 +188,8 @@ TEST(GrabberElement, Mode8TakesOnlyItsRgbFormat) {
 // Modes 0..6 accept anything and hand on the very buffer, bytes unchanged;
 // only mode 2 notifies and only mode 0 reports samples.
 TEST(GrabberElement, PassThroughModesNeverChangePixels) {
-  for (const char* caps : {"video/x-raw, format=(string)I420, width=(int)33, height=(int)17", "audio/x-raw"}) {
+  for (const char* caps :
+       {"video/x-raw, format=(string)I420, width=(int)33, height=(int)17", "audio/x-raw"}) {
     for (int mode = gm_Sample; mode <= gm_Clear; ++mode) {
       SCOPED_TRACE(std::string(caps) + " mode " + std::to_string(mode));
       TRecorder r;

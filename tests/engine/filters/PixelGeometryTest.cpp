@@ -1,11 +1,10 @@
-#include "engine/filters/PixelGeometry.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "FilterTestSupport.h"
+#include "engine/filters/PixelGeometry.h"
 
 namespace vdv_filters {
 namespace {
@@ -23,7 +22,8 @@ std::vector<std::uint8_t> Letters(int bpp, int stride) {
 }
 
 // The output as rows of letters separated by '/'.
-std::string Turned(const TGeometry& g, const std::vector<std::uint8_t>& src, int srcStride, int w, int h, int bpp) {
+std::string Turned(const TGeometry& g, const std::vector<std::uint8_t>& src, int srcStride, int w, int h,
+                   int bpp) {
   int ow = 0, oh = 0;
   OutputSize(g, w, h, &ow, &oh);
   const int dstStride = ow * bpp + 5;
@@ -94,7 +94,7 @@ TEST(PixelGeometry, OddSizesMatchThePlainDefinition) {
         for (int y = 0; y < oh && same; ++y) {
           for (int x = 0; x < ow && same; ++x) {
             const int mx = code >= 4 ? ow - 1 - x : x;  // undo the mirror
-            int sx = mx, sy = y;                         // then the turn
+            int sx = mx, sy = y;                        // then the turn
             switch (code & 3) {
               case 1: sx = y, sy = hh - 1 - mx; break;
               case 2: sx = hw - 1 - mx, sy = hh - 1 - y; break;
@@ -102,7 +102,8 @@ TEST(PixelGeometry, OddSizesMatchThePlainDefinition) {
             }
             const std::uint8_t* s = &src[sy * step * stride + sx * step * bpp];
             same = std::equal(s, s + bpp, &dst[y * dstStride + x * bpp]);
-            EXPECT_TRUE(same) << "code " << code << " half " << half << " bpp " << bpp << " at " << x << "," << y;
+            EXPECT_TRUE(same) << "code " << code << " half " << half << " bpp " << bpp << " at " << x << ","
+                              << y;
           }
         }
       }

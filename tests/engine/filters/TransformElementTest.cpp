@@ -60,8 +60,8 @@ TEST(TransformElement, TurnsAndHalvesFramesWithMatchingCaps) {
 
 // videotestsrc ! transform ! capsfilter ! appsink: the size forced downstream
 // decides the size asked of the source, and the reverse.
-GstCaps* NegotiateThrough(const TTransformParams& params, const char* upstreamCaps, const char* downstreamCaps,
-                          GstCaps** sourceCaps) {
+GstCaps* NegotiateThrough(const TTransformParams& params, const char* upstreamCaps,
+                          const char* downstreamCaps, GstCaps** sourceCaps) {
   GstElement* pipeline = gst_pipeline_new(nullptr);
   GstElement* src = gst_element_factory_make("videotestsrc", nullptr);
   g_object_set(src, "num-buffers", 1, nullptr);
@@ -96,8 +96,8 @@ GstCaps* NegotiateThrough(const TTransformParams& params, const char* upstreamCa
 TEST(TransformElement, NegotiatesWithACapsFilterOnEitherSide) {
   test::Module();
   GstCaps* source = nullptr;
-  GstCaps* out = NegotiateThrough(Params(1), "video/x-raw, format=BGRx, width=320, height=240",
-                                  "video/x-raw", &source);
+  GstCaps* out =
+      NegotiateThrough(Params(1), "video/x-raw, format=BGRx, width=320, height=240", "video/x-raw", &source);
   ExpectSize(out, 240, 320);
   ExpectSize(source, 320, 240);
   gst_caps_unref(out);
