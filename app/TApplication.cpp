@@ -11,6 +11,7 @@
 #include "dialogs/TfrmVideoProcessing.h"
 #include "platform/dialogs/CommonDialogs.h"
 #include "platform/kernel/UnhandledException.h"
+#include "platform/registry/RegKey.h"
 #include "preview/TfrmPreview.h"
 
 TfrmMain* frmMain = nullptr;
@@ -33,10 +34,21 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
       QMetaObject::invokeMethod(this, [this, error] { ShowException(error); }, Qt::QueuedConnection);
     }
   });
+  // A broken settings file set aside or a save that failed where no caller
+  // could be told: the user hears of it.
+  orvex::reg::SetNoticeHandler([this](const std::string& text) {
+    const QString notice = QString::fromStdString(text);
+    if (QThread::currentThread() == thread()) {
+      ShowNotice(notice);
+    } else {
+      QMetaObject::invokeMethod(this, [this, notice] { ShowNotice(notice); }, Qt::QueuedConnection);
+    }
+  });
 }
 
 TApplication::~TApplication() {
   DestroyForms();
+  orvex::reg::SetNoticeHandler(nullptr);
   orvex::kernel::SetUnhandledExceptionHandler(nullptr);
 }
 
@@ -78,6 +90,11 @@ void TApplication::ShowException(std::exception_ptr error) {
   orvex::dialogs::CommonDialogs().MessageBox(activeWindow(), title_,
                                              QString::fromStdString(orvex::kernel::DescribeException(error)),
                                              orvex::dialogs::MsgIcon::Stop, orvex::dialogs::MsgButtons::Ok);
+}
+
+void TApplication::ShowNotice(const QString& text) {
+  orvex::dialogs::CommonDialogs().MessageBox(activeWindow(), title_, text, orvex::dialogs::MsgIcon::Warning,
+                                             orvex::dialogs::MsgButtons::Ok);
 }
 
 // An exception that escapes an event handler is shown and the program goes on.

@@ -27,6 +27,8 @@ class TApplication : public QApplication {
 
   // The standard error box for an exception that escaped a handler.
   void ShowException(std::exception_ptr error);
+  // A notice of the settings store, in a warning box.
+  void ShowNotice(const QString& text);
 
   bool notify(QObject* receiver, QEvent* event) override;
 

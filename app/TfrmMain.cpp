@@ -1,41 +1,226 @@
 #include "app/TfrmMain.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include "app/Forms.h"
+#include "dialogs/TfrmConfiguration.h"
+#include "dialogs/TfrmOverlay.h"
+#include "dialogs/TfrmSnapShot.h"
+#include "dialogs/TfrmVideoProcessing.h"
 #include "preview/TfrmPreview.h"
 
 namespace {
-constexpr int kClientWidth = 480;
-constexpr int kClientHeight = 260;
+
+// Used when the background picture cannot be loaded; it is the picture's size.
+constexpr int kFallbackWidth = 464;
+constexpr int kFallbackHeight = 236;
+constexpr int kButtonSize = 50;
+constexpr int kButtonStep = 56;
+constexpr int kButtonTop = 78;
+
+QString Picture(const QString& name) { return ":/pictures/" + name + ".png"; }
+
 }  // namespace
 
 TfrmMain::TfrmMain(const QString& title) : TForm(title, TBorderStyle::Single, /*minimizeBox=*/true) {
   setObjectName("frmMain");
-  SetClientSize(kClientWidth, kClientHeight);
 
-  btnConfiguration = new QPushButton(this);
-  btnConfiguration->setObjectName("btnConfiguration");
-  btnConfiguration->setToolTip("Program Settings");
-  btnConfiguration->setGeometry(16, 16, 48, 48);
+  // The window takes its size from its background picture.
+  Image1 = new QLabel(this);
+  Image1->setObjectName("Image1");
+  const QPixmap background(Picture("background"));
+  Image1->setPixmap(background);
+  const QSize client = background.isNull() ? QSize(kFallbackWidth, kFallbackHeight) : background.size();
+  Image1->setGeometry(QRect(QPoint(0, 0), client));
+  SetClientSize(client.width(), client.height());
 
-  lblStatus = new QLabel("Ready", this);
-  lblStatus->setObjectName("lblStatus");
-  lblStatus->setGeometry(16, kClientHeight - 32, kClientWidth - 32, 20);
+  btnConfiguration = AddButton("btnConfiguration", "Program Settings", 0, true);
+  btnStart = AddButton("btnStart", "Start Recording", 1, false);
+  btnStop = AddButton("btnStop", "Stop Recording", 2, false);
+  btnPreview = AddButton("btnPreview", "Show Preview", 3, false);
+  btnVideoProcessing = AddButton("btnVideoProcessing", "Video Processing", 4, false);
+  btnOverlay = AddButton("btnOverlay", "Video Overlay", 5, false);
+  btnSnapShot = AddButton("btnSnapShot", "SnapShot", 6, false);
+  btnHelp = AddButton("btnHelp", "Online Help", 7, true);
+  connect(btnConfiguration, &QPushButton::clicked, this, &TfrmMain::btnConfigurationClick);
+  connect(btnStart, &QPushButton::clicked, this, &TfrmMain::btnStartClick);
+  connect(btnStop, &QPushButton::clicked, this, &TfrmMain::btnStopClick);
+  connect(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
+  connect(btnVideoProcessing, &QPushButton::clicked, this, &TfrmMain::btnVideoProcessingClick);
+  connect(btnOverlay, &QPushButton::clicked, this, &TfrmMain::btnOverlayClick);
+  connect(btnSnapShot, &QPushButton::clicked, this, &TfrmMain::btnSnapShotClick);
+  connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
+
+  MMLabel1 = new QLabel("Orvex Ziru Edition", this);
+  MMLabel1->setObjectName("MMLabel1");
+  MMLabel1->setStyleSheet("color: white; font-size: 20px; font-weight: bold;");
+  MMLabel1->setGeometry(16, 16, 320, 32);
 
   MMLabel3 = new QLabel(this);
   MMLabel3->setObjectName("MMLabel3");
-  MMLabel3->setGeometry(kClientWidth - 64, 8, 56, 20);
-  MMLabel3->setText("v1.4");
+  MMLabel3->setStyleSheet("color: #c8d8ee;");
+  MMLabel3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  MMLabel3->setGeometry(client.width() - 72, 22, 56, 24);
+
+  MMLabel4 = new QLabel(kWebAddress, this);
+  MMLabel4->setObjectName("MMLabel4");
+  MMLabel4->setStyleSheet("color: #9ec5f0; text-decoration: underline;");
+  MMLabel4->setCursor(Qt::PointingHandCursor);
+  MMLabel4->setGeometry(16, 148, client.width() - 32, 22);
+  MMLabel4->installEventFilter(this);
+
+  lblStatus = new QLabel("Ready", this);
+  lblStatus->setObjectName("lblStatus");
+  lblStatus->setStyleSheet("color: white;");
+  lblStatus->setGeometry(12, client.height() - 28, client.width() - 24, 24);
+
+  SaveDialog1.title = "Select Video File Name";
+  SaveDialog1.defaultExt = ".avi";
+  SaveDialog1.filter = "AVI Files (*.AVI)|*.avi|All Files (*.*)|*.*";
+  SaveDialog1.overwritePrompt = false;
+
+  // Creation: the caption is the application title, then the version.
+  setWindowTitle(title);
+  MMLabel3->setText(kVersion);
 }
 
 TfrmMain::~TfrmMain() = default;
 
+QPushButton* TfrmMain::AddButton(const char* name, const QString& hint, int slot, bool enabled) {
+  auto* button = new QPushButton(this);
+  button->setObjectName(name);
+  button->setToolTip(hint);
+  button->setIcon(QIcon(Picture(name)));
+  button->setIconSize(QSize(kButtonSize - 10, kButtonSize - 10));
+  button->setFlat(true);
+  button->setGeometry(11 + slot * kButtonStep, kButtonTop, kButtonSize, kButtonSize);
+  button->setEnabled(enabled);
+  return button;
+}
+
+void TfrmMain::SetVideoButtonsEnabled(bool enabled) {
+  for (QPushButton* b : {btnStart, btnPreview, btnVideoProcessing, btnOverlay, btnSnapShot})
+    b->setEnabled(enabled);
+}
+
+void TfrmMain::ApplyCaptureSettings() {
+  if (!frmPreview || !frmConfiguration) return;
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  const TfrmConfiguration& c = *frmConfiguration;
+
+  btnStop->setEnabled(false);
+  engine.setAudioDeviceRendering(false);
+  engine.setCompressionMode(cm_NoCompression);
+
+  const int videoSource = c.cbSVVideoSource->currentIndex();
+  if (videoSource <= 0) {
+    SetVideoButtonsEnabled(false);
+    frmPreview->hide();
+    engine.setVideoDevice(-1);
+  } else {
+    SetVideoButtonsEnabled(true);
+    engine.setVideoDevice(videoSource - 1);
+    engine.setVideoInput(c.cbSVVideoInput->currentIndex());
+    engine.setVideoSize(c.cbSVVideoSize->currentIndex());
+  }
+
+  const int audioSource = c.cbSVAudioSource->currentIndex();
+  if (audioSource <= 0) {
+    engine.setAudioDevice(-1);
+    engine.setAudioRecording(false);
+  } else {
+    engine.setAudioDevice(audioSource - 1);
+    engine.setAudioInput(c.cbSVAudioInput->currentIndex());
+    // The format list follows the engine's audio format codes.
+    engine.setAudioFormat(static_cast<TAudioFormat>(c.cbSVAudioFormat->currentIndex()));
+    engine.setAudioRecording(true);
+  }
+
+  const int v = c.cbSVVideoCompression->currentIndex();
+  const int a = c.cbSVAudioCompression->currentIndex();
+  engine.setVideoCompressor(v > 0 ? v - 1 : -1);
+  engine.setAudioCompressor(a > 0 ? a - 1 : -1);
+  if (v > 0 || a > 0) {
+    engine.setCompressionMode(cm_CompressOnTheFly);
+    engine.setCompressionType(v > 0 && a > 0 ? ct_AudioVideo : v > 0 ? ct_Video : ct_Audio);
+  }
+}
+
+void TfrmMain::btnConfigurationClick() {
+  if (frmConfiguration && frmConfiguration->ShowModal() == mrOk) ApplyCaptureSettings();
+}
+
+// The status line and the settings button change only when the engine
+// reports the start; until then Stop is the way back.
+void TfrmMain::btnStartClick() {
+  SaveDialog1.fileName.clear();
+  const auto chosen = orvex::dialogs::CommonDialogs().SaveFile(this, SaveDialog1);
+  if (!chosen) return;
+  SaveDialog1.fileName = *chosen;
+  btnStart->setEnabled(false);
+  btnStop->setEnabled(true);
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  engine.setRecordingFileName(chosen->toStdString());
+  engine.StartRecording();
+}
+
+// Stop always gets back to a previewing engine, whatever the recording did.
+void TfrmMain::btnStopClick() {
+  btnStart->setEnabled(true);
+  btnStop->setEnabled(false);
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  try {
+    engine.StopRecording();
+  } catch (...) {
+  }
+  engine.setRecordingFileName("");
+  engine.StartPreview();
+}
+
+void TfrmMain::btnPreviewClick() { frmPreview->ShowAndRaise(); }
+void TfrmMain::btnVideoProcessingClick() { frmVideoProcessing->ShowAndRaise(); }
+void TfrmMain::btnOverlayClick() { frmOverlay->ShowAndRaise(); }
+void TfrmMain::btnSnapShotClick() { frmSnapShot->ShowAndRaise(); }
+
+// The help file lies beside the program, never in the current folder; a
+// missing file is the desktop opener's business.
+void TfrmMain::btnHelpClick() {
+  const QString folder = QCoreApplication::applicationDirPath();
+  orvex::dialogs::CommonDialogs().ShellOpen(QDir(folder).filePath(kHelpFile), folder);
+}
+
+void TfrmMain::MMLabel4Click() { orvex::dialogs::CommonDialogs().ShellOpen(kWebAddress, QString()); }
+
 void TfrmMain::SetStatusText(const QString& text) { lblStatus->setText(text); }
 
 void TfrmMain::SetConfigurationEnabled(bool enabled) { btnConfiguration->setEnabled(enabled); }
+
+// The engine learns the stored capture choices when the window first
+// appears; it starts the preview by itself once the program is idle.
+void TfrmMain::showEvent(QShowEvent* event) {
+  TForm::showEvent(event);
+  if (shown_ || event->spontaneous()) return;
+  shown_ = true;
+  ApplyCaptureSettings();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == MMLabel4 && event->type() == QEvent::MouseButtonRelease) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && MMLabel4->rect().contains(mouse->position().toPoint())) {
+      MMLabel4Click();
+      return true;
+    }
+  }
+  return TForm::eventFilter(watched, event);
+}
 
 // Closing the main window ends the program; the image overlay must not be
 // drawn any more once the windows start going away.
