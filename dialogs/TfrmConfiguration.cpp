@@ -27,8 +27,8 @@ constexpr int kGroupHeight = 132;
 constexpr int kRowTop = 20;
 constexpr int kRowStep = 27;
 constexpr int kRowHeight = 24;
-constexpr int kListLeft = 76;
-constexpr int kListWidth = 196;
+constexpr int kListLeft = 84;
+constexpr int kListWidth = 192;
 
 const QString kNone = QStringLiteral("-None-");
 const QString kDefault = QStringLiteral("-Default-");
@@ -77,7 +77,7 @@ QComboBox* TfrmConfiguration::AddList(QGroupBox* group, int row, const QString& 
                                       const char* name) {
   const int top = kRowTop + row * kRowStep;
   auto* caption = new QLabel(label, group);
-  caption->setGeometry(10, top, kListLeft - 14, kRowHeight);
+  caption->setGeometry(8, top, kListLeft - 10, kRowHeight);
   auto* list = new QComboBox(group);  // not editable: pick only
   list->setObjectName(name);
   list->setToolTip(hint);
