@@ -55,13 +55,17 @@ void AlongRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::
 }
 
 #ifdef VDV_X86
+// Output rows handled per sweep over the source: every source row is a page
+// of its own, so a taller band reads more of it per visit.
+constexpr int kBand = 64;
+
 // 4x4 blocks of 32-bit pixels turned with register transposes; the output
 // rows of a block read four neighbouring source pixels each.
 bool QuarterTurn32(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdiff_t dstStride) {
   if (std::abs(k.dy) != 4) return false;
   const int w4 = k.width & ~3, h4 = k.height & ~3;
-  for (int by = 0; by < h4; by += 32) {
-    const int yEnd = std::min(by + 32, h4);
+  for (int by = 0; by < h4; by += kBand) {
+    const int yEnd = std::min(by + kBand, h4);
     for (int x = 0; x < w4; x += 4) {
       for (int y = by; y < yEnd; y += 4) {
         // Source pixels of output column x + i, rows y..y+3, are contiguous when dy = 4
@@ -99,8 +103,8 @@ __attribute__((target("ssse3"))) bool QuarterTurn24(const TWalk& k, const std::u
                                  : _mm_setr_epi8(9, 10, 11, -1, 6, 7, 8, -1, 3, 4, 5, -1, 0, 1, 2, -1);
   const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
   const int w4 = k.width & ~3, h4 = k.height & ~3;
-  for (int by = 0; by < h4; by += 32) {
-    const int yEnd = std::min(by + 32, h4);
+  for (int by = 0; by < h4; by += kBand) {
+    const int yEnd = std::min(by + kBand, h4);
     for (int x = 0; x < w4; x += 4) {
       for (int y = by; y < yEnd; y += 4) {
         __m128i c[4];
