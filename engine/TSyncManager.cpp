@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <filesystem>
 
 #include "engine/DeviceStore.h"
 #include "engine/TLog.h"
@@ -44,8 +46,8 @@ TSyncManager::TSyncManager() {
   Log("creating devs");
   auto& source = orvex::media::DeviceSource();
   lists_.EnumerateAll(source, Log);
-  source.SetChangeCallback([] {
-    if (g_manager) g_manager->DeviceChanged();
+  source.SetChangeCallback([](bool arrived, const std::string& id) {
+    if (g_manager) g_manager->DeviceChanged(arrived, id);
   });
   syncTimer_ = new QTimer;
   syncTimer_->setInterval(300);
@@ -82,9 +84,22 @@ void TSyncManager::OnIdle(bool& done) {
   if (previousIdle_) previousIdle_(done);
 }
 
-void TSyncManager::DeviceChanged() {
+void TSyncManager::DeviceChanged(bool arrived, const std::string& id) {
   scanArmed_ = true;
   scanDue_ = std::chrono::steady_clock::now() + kScanDelay;
+  if (arrived || id.empty()) return;
+  // A device unplugged under a running graph is lost for that graph.
+  for (TVdvWorker* worker : Workers()) {
+    if (worker->Destroying || !worker->GraphActive) continue;
+    const auto& d = worker->Devices;
+    const bool audioInGraph = std::find(worker->DevicesInUse.begin(), worker->DevicesInUse.end(),
+                                        d.Audio.Info.Key) != worker->DevicesInUse.end();
+    if (d.Video.Info.Descriptor.monikerDisplayName == id ||
+        (audioInGraph && d.Audio.Info.Descriptor.monikerDisplayName == id)) {
+      worker->DeviceLostFlag = true;
+      worker->Request(rq_GraphEvent);
+    }
+  }
 }
 
 void TSyncManager::ScanIfDue() {
@@ -113,4 +128,73 @@ void TSyncManager::Scan() {
       }
     }
   }
+}
+
+namespace {
+std::string LowerCase(std::string s) {
+  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+std::string TSyncManager::CounterKey(const std::string& folder, const std::string& prefix,
+                                     const std::string& extension) {
+  std::string key = folder;
+  if (key.empty() || key.back() != '/') key += '/';
+  return LowerCase(key + prefix + extension);
+}
+
+int TSyncManager::CounterValue(const std::string& key) const {
+  const auto it = counters_.find(LowerCase(key));
+  return it == counters_.end() ? -1 : it->second;
+}
+
+void TSyncManager::SetCounterValue(const std::string& key, int value) { counters_[LowerCase(key)] = value; }
+
+// Numbering goes on after the highest number found in the folder for this
+// prefix and extension (and for bmp and jpg, which snapshots use).
+void TSyncManager::ScanFolderCounters(const std::string& folder, const std::string& prefix,
+                                      const std::string& extension) {
+  bool added = false;
+  for (const std::string& ext : {std::string("bmp"), std::string("jpg"), extension}) {
+    const std::string key = CounterKey(folder, prefix, ext);
+    if (counters_.emplace(key, 0).second) added = true;
+  }
+  if (!added) return;
+  std::error_code ec;
+  for (const auto& item : std::filesystem::directory_iterator(folder, ec)) {
+    const std::string name = item.path().filename().string();
+    if (LowerCase(name).rfind(LowerCase(prefix), 0) != 0) continue;
+    const auto dot = name.find('.', 1);
+    if (dot == std::string::npos || dot < 6) continue;
+    const auto it = counters_.find(CounterKey(folder, prefix, name.substr(dot + 1)));
+    if (it == counters_.end()) continue;
+    const std::string digits = name.substr(dot - 6, 6);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    it->second = std::max(it->second, std::stoi(digits));
+  }
+}
+
+int TSyncManager::NextSequentialNumber(const std::string& folder, const std::string& prefix,
+                                       const std::string& extension) {
+  const std::string key = CounterKey(folder, prefix, extension);
+  if (!counters_.count(key)) ScanFolderCounters(folder, prefix, extension);
+  const auto it = counters_.find(key);
+  if (it == counters_.end()) {
+    Log("ERROR: sequential file count not found: " + key);
+    return 1;
+  }
+  return ++it->second;
+}
+
+bool TSyncManager::DeviceInUseByOther(const std::string& key, const TVdvWorker* worker) const {
+  const auto it = devicesInUse_.find(key);
+  return it != devicesInUse_.end() && it->second != worker;
+}
+
+void TSyncManager::MarkDeviceInUse(const std::string& key, const TVdvWorker* worker) { devicesInUse_[key] = worker; }
+
+void TSyncManager::ReleaseDeviceInUse(const std::string& key, const TVdvWorker* worker) {
+  const auto it = devicesInUse_.find(key);
+  if (it != devicesInUse_.end() && it->second == worker) devicesInUse_.erase(it);
 }

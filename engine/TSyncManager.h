@@ -5,6 +5,7 @@
 // first engine built at run time; freed when the application ends.
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,8 +38,21 @@ class TSyncManager {
   // Whether the one-time device enumeration has finished.
   bool EnumerationDone() const { return lists_.DiscoveryState == 2; }
 
+  // Sequential numbers of automatic file names, per folder, prefix and
+  // extension (compared without case), shared by every engine.
+  int NextSequentialNumber(const std::string& folder, const std::string& prefix, const std::string& extension);
+  // The last number handed out for a key, or -1 when the key is unknown.
+  int CounterValue(const std::string& key) const;
+  void SetCounterValue(const std::string& key, int value);
+  static std::string CounterKey(const std::string& folder, const std::string& prefix, const std::string& extension);
+
+  // Capture devices are used by one engine at a time.
+  bool DeviceInUseByOther(const std::string& key, const TVdvWorker* worker) const;
+  void MarkDeviceInUse(const std::string& key, const TVdvWorker* worker);
+  void ReleaseDeviceInUse(const std::string& key, const TVdvWorker* worker);
+
   // A device arrived or went: rescan 2000 ms after the last such message.
-  void DeviceChanged();
+  void DeviceChanged(bool arrived, const std::string& id);
   // Runs the rescan now if it is due (the sync timer calls this).
   void ScanIfDue();
 
@@ -48,7 +62,11 @@ class TSyncManager {
   void OnIdle(bool& done);
   void Scan();
 
+  void ScanFolderCounters(const std::string& folder, const std::string& prefix, const std::string& extension);
+
   TCSList<TVdvWorker*> instances_;
+  std::map<std::string, int> counters_;
+  std::map<std::string, const TVdvWorker*> devicesInUse_;
   TCSList<std::string> tempFiles_;
   TDeviceLists lists_;
   QTimer* syncTimer_ = nullptr;

@@ -7,14 +7,26 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/BoundDevices.h"
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
+#include "engine/FilterModule.h"
+#include "engine/FramePath.h"
+#include "engine/GraphSettings.h"
 #include "engine/TCSList.h"
+#include "engine/TextOverlay.h"
 
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
 class VOduduDudiviv;
 class TDualThread;
+class TVdvGraph;
+class TVideoFrameSlot;
+namespace orvex::gdi {
+class Bitmap;
+}
 
 // Requests the application reaches; 0 to 4 are queued, the others run at once.
 enum TRequest : int {
@@ -33,7 +45,8 @@ enum TQueuedEvent : int {
   qe_PreviewStarted,
   qe_Inactive,
   qe_DeviceLost,
-  qe_NoVideoDevices
+  qe_NoVideoDevices,
+  qe_DiskFull
 };
 
 struct TVdvEvents {
@@ -79,6 +92,31 @@ class TVdvWorker {
   // Set by the graph event reader, acted on by request 4.
   std::atomic<bool> DeviceLostFlag{false};
   std::atomic<bool> DiskFullFlag{false};
+  std::atomic<bool> GraphErrorFlag{false};
+  std::string GraphErrorText;
+
+  // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
+  std::unique_ptr<TVdvGraph> Graph;
+  std::uint64_t GraphSerial = 0;
+  TGraphSettings Settings;
+  bool SettingsTaken = false;
+  std::shared_ptr<TVideoFrameSlot> FrameSlot;
+  std::vector<filter_module::TGrabber> Grabbers;
+  std::vector<std::string> DevicesInUse;
+  GstElement* DeviceElement = nullptr;
+  GstElement* FileWriter = nullptr;
+  std::string VideoCompressorName;
+  std::string AudioCompressorName;
+  bool AudioConnected = false;
+  std::atomic<bool> GraphRunning{false};
+  std::atomic<bool> Stopping{false};
+  TFramePath Frames;
+
+  // The recording file of the current build (RecordingFile.cpp).
+  std::string WrittenFile;
+  bool FileNamedAutomatically = false;
+  std::string ReservedKey;
+  int ReservedNumber = -1;
   std::string Caption;
 
   TBoundDevices Devices;
@@ -87,6 +125,15 @@ class TVdvWorker {
   std::string CurrentFileName;
   bool RecordingSuccess = false;
   std::int64_t RecordingElapsed100ns = 0;
+
+  // The text overlay's template and font (TextOverlay.h).
+  TTextOverlay TextOverlay;
+  // Streaming thread, once per frame when OverlayNeeded: draws the text
+  // overlay into the frame, then raises OnFrameOverlayUsingDC with a DC
+  // that holds the frame. The frame must not be selected into another DC.
+  void DrawOverlays(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  // Main thread: makes a changed TextOverlay_Font for the renderer.
+  void SyncTextOverlayFont();
 
   // Starts the task worker and marks the worker initialised (construction's tail).
   void StartTaskWorker();
@@ -120,6 +167,20 @@ class TVdvWorker {
   void FirstIdle();
   bool RestartGraph(int mode);
   void StopGraph();
+  void Clear(bool resetState);
+  void Activate(int mode);
+  void SetGraphRunning(const std::string& tag);
+  void TakeSettingsSnapshot();
+  bool DetermineRecordingFile(std::string& fileName);
+  void GiveBackReservedNumber();
+  void OnGraphMessage(GstMessage* message, std::uint64_t serial);
+  void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text);
+
+  // --- the frame path (FramePath.cpp) ---
+  void FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filters::TFrameDescription& frame);
+  void NotifyArrived();
+  void OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  void PollFrames();
   void RecomputeOverlayNeeded();
   bool EnumerationDone() const;
 
@@ -158,6 +219,9 @@ class TVdvWorker {
   void RunRequestNow(int request);
   void HandleDeviceLost();
   void HandleGraphEventFlags();
+  bool BuildGraph(int mode);
+  bool FinishGraph(int mode);
+  void FailRestart(int mode);
 
   TCSList<int> requests_;
   TCSList<TEventRecord> events_;
@@ -169,6 +233,7 @@ class TVdvWorker {
   void ApplyBoundVideoSize();
   void CallDeviceSelected(bool video);
 
+  std::atomic<bool> repaintQueued_{false};
   bool restartRunning_ = false;
   bool bindingVideo_ = false;
   bool bindingAudio_ = false;

@@ -1,7 +1,12 @@
 #include "engine/VOduduDudiviv.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QImage>
 #include <QPainter>
+#include <gst/video/video.h>
+
+#include "engine/VideoRenderer.h"
 
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
@@ -35,6 +40,12 @@ VOduduDudiviv::VOduduDudiviv(QWidget* parent)
   worker_->LoadGlobals();
   worker_->StartTaskWorker();
   worker_->Initialized = true;
+  // The application changes the text font through the TFont& it gets, with no
+  // setter to tell us; each pass of the main loop hands a changed one on.
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+      if (worker_ && !worker_->Destroying) worker_->SyncTextOverlayFont();
+    });
 }
 
 VOduduDudiviv::~VOduduDudiviv() {
@@ -73,8 +84,17 @@ bool VOduduDudiviv::IsDialogAvailable(int kind) const {
 }
 
 void VOduduDudiviv::VideoSizeChanged() {
-  if (worker_->P.Display_AutoSize) update();
+  if (!worker_->P.Display_AutoSize) return;
+  QSize size(VideoWidth(), VideoHeight());
+  // Quarter turns stand the picture on its side.
+  if (worker_->P.VideoProcessing_Rotation % 2 == 1) size.transpose();
+  if (size.isValid() && size != this->size()) {
+    resize(size);
+    emit DisplaySizeChanged(size);
+  }
 }
+
+void VOduduDudiviv::FrameShown() { update(); }
 
 void VOduduDudiviv::setAudioFormat(TAudioFormat format) {
   if (format < af_default || format >= kAudioFormatCount) return;
@@ -146,11 +166,24 @@ void VOduduDudiviv::setShapeOverlayEnabled(bool on) {
 
 void VOduduDudiviv::setTextOverlay_Enabled(bool on) {
   worker_->P.TextOverlay_Enabled = on;
+  if (on) worker_->SyncTextOverlayFont();
   worker_->RecomputeOverlayNeeded();
 }
 
 void VOduduDudiviv::setTextOverlay_Align(TTextOverlayAlign align) {
   if (align >= tf_Left && align <= tf_Right) worker_->P.TextOverlay_Align = align;
+}
+
+void VOduduDudiviv::setTextOverlay_Font(const TFont& font) {
+  worker_->P.TextOverlay_Font = font;
+  worker_->SyncTextOverlayFont();
+}
+
+void VOduduDudiviv::setTextOverlay_String(const std::string& text) {
+  if (worker_->TextOverlay.SetTemplate(text))
+    worker_->P.TextOverlay_String = text;
+  else
+    worker_->Report(true, sv_Warning, "text overlay busy, the template was not changed", e_failed);
 }
 
 void VOduduDudiviv::setVideoProcessing_Deinterlacing(TVideoDeinterlacing mode) {
@@ -208,8 +241,42 @@ void VOduduDudiviv::EnsureParentWindow() {
 void VOduduDudiviv::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), ToQColor(worker_->P.BackgroundColor));
+  if (worker_->GraphActive) PaintFrame(painter);
   if (!worker_->Caption.empty()) {
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignCenter, QString::fromStdString(worker_->Caption));
   }
+}
+
+// The newest frame, scaled into the control (keeping its shape when asked).
+void VOduduDudiviv::PaintFrame(QPainter& painter) {
+  GstSample* sample = worker_->FrameSlot->Newest();
+  if (!sample) return;
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  GstVideoInfo info;
+  GstVideoFrame frame;
+  if (buffer && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+      gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
+    const QImage::Format format =
+        GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR ? QImage::Format_BGR888 : QImage::Format_RGB32;
+    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), info.width, info.height,
+                       GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), format);
+    QRect target = rect();
+    if (worker_->P.Display_KeepAspectRatio) {
+      QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
+      target = QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image);
+    ++framesPainted_;
+    if (worker_->P.Display_AutoSize && image.size() != shownFrameSize_) {
+      shownFrameSize_ = image.size();
+      if (shownFrameSize_ != size()) {
+        resize(shownFrameSize_);
+        emit DisplaySizeChanged(shownFrameSize_);
+      }
+    }
+    gst_video_frame_unmap(&frame);
+  }
+  gst_sample_unref(sample);
 }

@@ -2,6 +2,7 @@
 // The capture engine component: a panel that shows the live picture and
 // forwards every property, operation and event to its worker.
 
+#include <QSize>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@ typedef struct _GstElement GstElement;
 #define VDV_EVENT(Type, Name)                                            \
   Type Name() const { return worker_->Events.Name.Handler(); }           \
   void set##Name(Type handler) { worker_->Events.Name.Set(std::move(handler)); }
+
+class QPainter;
 
 class VOduduDudiviv : public QWidget {
   Q_OBJECT
@@ -155,8 +158,10 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, TextOverlay_Transparent)
   // The engine's own font object; changes to it show from the next frame.
   TFont& TextOverlay_Font() { return worker_->P.TextOverlay_Font; }
-  void setTextOverlay_Font(const TFont& font) { worker_->P.TextOverlay_Font = font; }
-  VDV_STORED_PROPERTY(std::string, TextOverlay_String)
+  void setTextOverlay_Font(const TFont& font);
+  // The last template accepted; a new one is parsed at once.
+  std::string TextOverlay_String() const { return worker_->P.TextOverlay_String; }
+  void setTextOverlay_String(const std::string& text);
 
   // Picture adjustment
   VDV_STORED_PROPERTY(int, VideoProcessing_Brightness)
@@ -233,6 +238,16 @@ class VOduduDudiviv : public QWidget {
 
   // The frame size changed: an automatically sized display follows it.
   void VideoSizeChanged();
+  // A new frame waits to be painted.
+  void FrameShown();
+  // Frames painted since the component was created.
+  std::uint64_t FramesPainted() const { return framesPainted_; }
+
+ signals:
+  // The display wants another size (automatic sizing follows the video).
+  void DisplaySizeChanged(QSize size);
+
+ public:
 
   // How property pages are shown; tests answer them from a script.
   using PropertyDialogRunner = bool (*)(QWidget* owner, const std::string& title,
@@ -248,8 +263,12 @@ class VOduduDudiviv : public QWidget {
   std::string DeviceName(TDevicesKind kind, int index) const;
   std::string ListText(TDevicesKind kind) const;
 
+  void PaintFrame(QPainter& painter);
+
   std::unique_ptr<TVdvWorker> worker_;
   bool loading_ = false;
+  std::uint64_t framesPainted_ = 0;
+  QSize shownFrameSize_;
 };
 
 #undef VDV_STORED_PROPERTY

@@ -64,33 +64,6 @@ void TVdvWorker::FirstIdle() {
     StartPreview();
 }
 
-bool TVdvWorker::RestartGraph(int mode) {
-  if (!TSyncManager::Instance() || (mode != 1 && mode != 2) || !Initialized || !EnumerationDone())
-    return false;
-  if (P.VideoSource == vs_VideoCaptureDevice) {
-    const int count = VideoDevicesCount();
-    if (Report(count == 0, sv_Error, "no video capture device", e_no_video_input_device)) return false;
-    if (P.VideoDevice >= count) return false;
-  }
-  if (restartRunning_) return false;
-  // Graphs are built by the media layer, which this engine does not have yet.
-  return false;
-}
-
-void TVdvWorker::StopGraph() {
-  if (!GraphActive || stopRunning_) return;
-  stopRunning_ = true;
-  GraphActive = false;
-  busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
-  const TEngineState state = State;
-  if (state == es_Recording) RecordingSuccess = RecordingStarted;
-  RecordingStarted = false;
-  State = es_Stopped;
-  if (state == es_Recording) QueueEvent(qe_RecordingCompleted);
-  if (state != es_Stopped) QueueEvent(qe_Inactive);
-  stopRunning_ = false;
-}
-
 void TVdvWorker::RecomputeOverlayNeeded() {
   OverlayNeeded = P.ShapeOverlayEnabled || P.TextOverlay_Enabled || Events.OnFrameOverlayUsingDC.Assigned();
 }

@@ -66,6 +66,13 @@ void TVdvWorker::HandleGraphEventFlags() {
     StopGraph();
     if (auto handler = Events.OnDiskFull.Get(); handler && !Destroying) (*handler)(&Owner);
   }
+  // Any other failure ends the graph too: nothing flows through it any more.
+  if (GraphErrorFlag.exchange(false)) {
+    Report(true, sv_Error, "graph error: " + GraphErrorText, e_graph_error);
+    RecordingStarted = false;
+    StopGraph();
+    PreviewWanted = true;
+  }
 }
 
 std::uint64_t TVdvWorker::SerialOf(TQueuedEvent event) const {
@@ -76,6 +83,7 @@ std::uint64_t TVdvWorker::SerialOf(TQueuedEvent event) const {
     case qe_Inactive: return Events.OnInactive.Serial();
     case qe_DeviceLost: return Events.OnDeviceLost.Serial();
     case qe_NoVideoDevices: return Events.OnNoVideoDevices.Serial();
+    case qe_DiskFull: return Events.OnDiskFull.Serial();
   }
   return 0;
 }
@@ -127,6 +135,9 @@ void TVdvWorker::Deliver(const TEventRecord& record) {
     case qe_NoVideoDevices:
       if (auto fn = Events.OnNoVideoDevices.IfSerial(record.serial)) (*fn)(sender);
       break;
+    case qe_DiskFull:
+      if (auto fn = Events.OnDiskFull.IfSerial(record.serial)) (*fn)(sender);
+      break;
   }
 }
 
@@ -147,6 +158,7 @@ void TVdvWorker::TaskStep(bool threadMode) {
       DeliverOneEvent();
       RunOneRequest();
     }
+    if (GraphActive) PollFrames();
   } catch (...) {
     // The host's handler failed: show it the usual way and go on next tick.
     orvex::kernel::HandleUnhandledException(std::current_exception());

@@ -19,6 +19,9 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
   VOduduDudiviv1->setGeometry(0, 0, kEngineWidth, kEngineHeight);
   ApplyStoredEngineValues();
   SetClientSize(VOduduDudiviv1->width(), VOduduDudiviv1->height());
+  // The window keeps the size of the engine control, which follows the video.
+  connect(VOduduDudiviv1, &VOduduDudiviv::DisplaySizeChanged, this,
+          [this](QSize size) { SetClientSize(size.width(), size.height()); });
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");

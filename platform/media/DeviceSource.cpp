@@ -101,7 +101,7 @@ struct GstDeviceSource::Impl {
   guint watch = 0;
   bool started = false;
   std::mutex mutex;
-  std::function<void()> onChange;
+  ChangeCallback onChange;
 
   void Start() {
     if (started) return;
@@ -119,12 +119,22 @@ struct GstDeviceSource::Impl {
     const auto type = GST_MESSAGE_TYPE(message);
     if (type == GST_MESSAGE_DEVICE_ADDED || type == GST_MESSAGE_DEVICE_REMOVED) {
       auto* impl = static_cast<Impl*>(self);
-      std::function<void()> callback;
+      ChangeCallback callback;
       {
         std::lock_guard lock(impl->mutex);
         callback = impl->onChange;
       }
-      if (callback) callback();
+      GstDevice* device = nullptr;
+      if (type == GST_MESSAGE_DEVICE_ADDED) gst_message_parse_device_added(message, &device);
+      else gst_message_parse_device_removed(message, &device);
+      std::string id;
+      if (device) {
+        GstStructure* props = gst_device_get_properties(device);
+        id = StableId(device, props);
+        if (props) gst_structure_free(props);
+        gst_object_unref(device);
+      }
+      if (callback) callback(type == GST_MESSAGE_DEVICE_ADDED, id);
     }
     return G_SOURCE_CONTINUE;
   }
@@ -137,7 +147,7 @@ GstDeviceSource::~GstDeviceSource() {
   if (impl_->monitor) gst_device_monitor_stop(impl_->monitor.get());
 }
 
-void GstDeviceSource::SetChangeCallback(std::function<void()> callback) {
+void GstDeviceSource::SetChangeCallback(ChangeCallback callback) {
   impl_->Start();
   std::lock_guard lock(impl_->mutex);
   impl_->onChange = std::move(callback);

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/media/DeviceDescriptor.h"
@@ -15,8 +16,10 @@ class IDeviceSource {
   virtual ~IDeviceSource() = default;
   // The devices of one category, in a stable order.
   virtual std::vector<DeviceDescriptor> Enumerate(DeviceCategory category) = 0;
-  // Called on the main loop whenever a capture device arrives or goes.
-  virtual void SetChangeCallback(std::function<void()> callback) = 0;
+  // Called on the main loop whenever a capture device arrives or goes, with
+  // its stable id (the descriptor's monikerDisplayName).
+  using ChangeCallback = std::function<void(bool arrived, const std::string& id)>;
+  virtual void SetChangeCallback(ChangeCallback callback) = 0;
 };
 
 // The source in use: the system's unless a test installed another.
@@ -30,7 +33,7 @@ class GstDeviceSource final : public IDeviceSource {
   GstDeviceSource();
   ~GstDeviceSource() override;
   std::vector<DeviceDescriptor> Enumerate(DeviceCategory category) override;
-  void SetChangeCallback(std::function<void()> callback) override;
+  void SetChangeCallback(ChangeCallback callback) override;
 
  private:
   struct Impl;

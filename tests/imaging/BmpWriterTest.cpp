@@ -2,7 +2,7 @@
 
 #include "imaging/BmpWriter.h"
 #include "imaging/ImageFile.h"
-#include "tests/imaging/FfmpegDecode.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/TempDir.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/GIFImage.h"
-#include "tests/imaging/FfmpegDecode.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/TempDir.h"
 

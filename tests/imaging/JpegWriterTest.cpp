@@ -4,7 +4,7 @@
 
 #include "imaging/ImageFile.h"
 #include "imaging/JpegWriter.h"
-#include "tests/imaging/FfmpegDecode.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/TempDir.h"
 

@@ -19,7 +19,7 @@ class FakeDeviceSource final : public media::IDeviceSource {
   std::vector<media::DeviceDescriptor> Enumerate(media::DeviceCategory category) override {
     return devices[category];
   }
-  void SetChangeCallback(std::function<void()> callback) override { onChange = std::move(callback); }
+  void SetChangeCallback(ChangeCallback callback) override { onChange = std::move(callback); }
 
   media::DeviceDescriptor& Add(media::DeviceCategory category, const std::string& friendlyName,
                                const std::string& id = {}) {
@@ -37,7 +37,7 @@ class FakeDeviceSource final : public media::IDeviceSource {
   }
 
   std::map<media::DeviceCategory, std::vector<media::DeviceDescriptor>> devices;
-  std::function<void()> onChange;
+  ChangeCallback onChange;
 };
 
 }  // namespace orvex::test

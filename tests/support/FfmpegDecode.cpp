@@ -1,4 +1,4 @@
-#include "tests/imaging/FfmpegDecode.h"
+#include "tests/support/FfmpegDecode.h"
 
 #include <sys/wait.h>
 

@@ -1,0 +1,75 @@
+#include "engine/FilterModule.h"
+
+#include <gst/gst.h>
+
+#include <mutex>
+
+#include "platform/kernel/DynamicLibrary.h"
+
+namespace filter_module {
+namespace {
+
+std::mutex g_lock;
+std::string g_pathOverride;
+
+const orvex::kernel::DynamicLibrary* Module() {
+  std::string error;
+  return orvex::kernel::DynamicLibrary::Load(ModulePath(), &error);
+}
+
+template <typename Fn>
+Fn Resolve(const char* name) {
+  const auto* module = Module();
+  return module ? reinterpret_cast<Fn>(module->Symbol(name)) : nullptr;
+}
+
+}  // namespace
+
+std::string ModulePath() {
+  {
+    std::lock_guard lock(g_lock);
+    if (!g_pathOverride.empty()) return g_pathOverride;
+  }
+  return orvex::kernel::ProgramFolder() + "/" + vdv_filters::kModuleFileName;
+}
+
+void SetModulePathForTesting(const std::string& path) {
+  std::lock_guard lock(g_lock);
+  g_pathOverride = path;
+}
+
+TLoadResult CreateGrabber(int mode, TGrabber& out) {
+  out = {};
+  auto create = Resolve<vdv_filters::TCreateInstance>(mode == vdv_filters::gm_RGB ? vdv_filters::kCreateGrabber
+                                                                                   : vdv_filters::kCreateGrabberNoModify);
+  auto getParams = Resolve<vdv_filters::TFrameSampleGetParams>(vdv_filters::kFrameSampleGetParams);
+  GstElement* element = nullptr;
+  if (!create || !getParams || create(&element) < 0 || !element) return TLoadResult::CannotLoad;
+  vdv_filters::TGrabberParams* params = nullptr;
+  if (getParams(element, mode, &params) < 0 || !params) {
+    gst_object_unref(gst_object_ref_sink(element));
+    return TLoadResult::CannotLoad;
+  }
+  params->Flag8 = params->Flag16 = params->Flag24 = 1;
+  params->CaptureSource = 1;
+  if (params->Version != vdv_filters::kFilterVersion) {
+    gst_object_unref(gst_object_ref_sink(element));
+    return TLoadResult::Obsolete;
+  }
+  out.element = element;
+  out.params = params;
+  return TLoadResult::Ok;
+}
+
+TLoadResult CreateTransform(const vdv_filters::TTransformParams& params, GstElement*& out) {
+  out = nullptr;
+  auto create = Resolve<vdv_filters::TCreateInstance>(vdv_filters::kCreateTransform);
+  auto setParams = Resolve<vdv_filters::TTransformSetParams>(vdv_filters::kTransformSetParams);
+  GstElement* element = nullptr;
+  if (!create || create(&element) < 0 || !element) return TLoadResult::CannotLoad;
+  if (setParams) setParams(element, &params);
+  out = element;
+  return TLoadResult::Ok;
+}
+
+}  // namespace filter_module

@@ -1,0 +1,27 @@
+#pragma once
+// Creating the frame grabbers and transforms of the engine's filter module,
+// loaded once from beside the program.
+
+#include <string>
+
+#include "engine/filters/FilterInterfaces.h"
+
+namespace filter_module {
+
+enum class TLoadResult { Ok, CannotLoad, Obsolete };
+
+struct TGrabber {
+  GstElement* element = nullptr;  // a floating reference until added to a bin
+  vdv_filters::TGrabberParams* params = nullptr;
+};
+
+// A grabber of `mode`; mode 8 may change pixels, the others never do.
+TLoadResult CreateGrabber(int mode, TGrabber& out);
+// A transform configured with `params`.
+TLoadResult CreateTransform(const vdv_filters::TTransformParams& params, GstElement*& out);
+
+// Where the module is looked for: beside the program, unless a test says otherwise.
+std::string ModulePath();
+void SetModulePathForTesting(const std::string& path);
+
+}  // namespace filter_module

@@ -1,0 +1,466 @@
+#include "engine/GraphBuilder.h"
+
+#include <gst/gst.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/FilterModule.h"
+#include "engine/FramePath.h"
+#include "engine/TSyncManager.h"
+#include "engine/TVdvGraph.h"
+#include "engine/TVdvWorker.h"
+#include "engine/VideoRenderer.h"
+#include "platform/media/Capabilities.h"
+#include "platform/media/ElementProperties.h"
+#include "engine/DeviceStore.h"
+
+using orvex::media::Fraction;
+
+namespace {
+
+// The engine's frame rate, hundredths of a frame per second.
+constexpr int kFrameRateHundredths = 2997;
+
+bool IsCompressed(const std::string& subtype) { return subtype == "MJPG" || subtype == "H264" || subtype == "dvsd"; }
+
+// The offered rate nearest to the engine's.
+Fraction NearestRate(const orvex::media::StreamCapability& cap) {
+  const double wanted = kFrameRateHundredths / 100.0;
+  if (cap.framerates.empty()) return {};
+  if (cap.framerateRange && cap.framerates.size() == 2) {
+    const double lo = cap.framerates[0].value(), hi = cap.framerates[1].value();
+    if (wanted >= lo && wanted <= hi) return {kFrameRateHundredths, 100};
+    return wanted < lo ? cap.framerates[0] : cap.framerates[1];
+  }
+  return *std::min_element(cap.framerates.begin(), cap.framerates.end(), [&](const Fraction& a, const Fraction& b) {
+    return std::fabs(a.value() - wanted) < std::fabs(b.value() - wanted);
+  });
+}
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+}  // namespace
+
+bool TGraphBuilder::Fail(const std::string& logLine) {
+  if (!logLine.empty()) w_.LogLine(logLine);
+  return false;
+}
+
+GstElement* TGraphBuilder::Queue(const std::string& name, bool leaky) {
+  GstElement* q = g_.Make("queue", name);
+  if (!q) return nullptr;
+  if (leaky) {
+    // The preview side of a Smart Tee drops frames rather than hold the capture back.
+    g_object_set(q, "leaky", 2, "max-size-buffers", 2, "max-size-bytes", 0, "max-size-time", G_GUINT64_CONSTANT(0),
+                 nullptr);
+  } else {
+    g_object_set(q, "max-size-buffers", 0, "max-size-bytes", 0, "max-size-time", 2 * GST_SECOND, nullptr);
+  }
+  return q;
+}
+
+// Adds the selected video (or audio) device's element; the device must not be
+// in use by another engine of this process.
+GstElement* TGraphBuilder::AddDevice(bool video) {
+  const char* listName = video ? "video device" : "audio device";
+  TDevices* list = w_.DeviceList(video ? lk_VideoDevices : lk_AudioDevices);
+  int index = video ? w_.P.VideoDevice : w_.P.AudioDevice;
+  if (w_.Report(index == -1, sv_Warning, std::string(listName) + " not selected!", e_index_out_of_range))
+    return nullptr;
+  if (!list || list->Count() == 0) return nullptr;
+  if (index >= list->Count()) {
+    w_.Report(true, sv_Error, std::string(listName) + " index out of range, index 0 used instead",
+              e_index_out_of_range);
+    index = 0;
+  }
+  TDeviceEntry entry;
+  list->Entry(index, entry);
+  TSyncManager& manager = TSyncManager::Acquire();
+  if (w_.Report(manager.DeviceInUseByOther(entry.Info.Key, &w_), sv_Error, entry.DisplayName + " is already in use",
+                e_device_in_use_in_another_graph))
+    return nullptr;
+  std::string message = "using " + std::string(listName) + ":\r\n" + entry.DisplayName;
+  const std::string inputName =
+      video ? w_.Devices.VideoValues.Text(vv_VideoInputName) : w_.Devices.AudioValues.Text(av_AudioInputName);
+  if (!inputName.empty()) message += "\r\non input " + inputName;
+  w_.Report(true, sv_Info, message, i_binding_device_or_compressor);
+  const auto& maker = entry.Info.Descriptor.maker;
+  GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr,
+                               std::to_string(index) + " " + entry.DisplayName);
+  if (w_.Report(!element, sv_Error, "bind " + entry.DisplayName + " device moniker to filter", e_bind_moniker_to_filter))
+    return nullptr;
+  manager.MarkDeviceInUse(entry.Info.Key, &w_);
+  w_.DevicesInUse.push_back(entry.Info.Key);
+  // The built-in test devices switch their input by a property; real crossbars were routed at binding.
+  if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "input")) {
+    const int input = video ? w_.Devices.VideoValues.Int(vv_VideoInput) : w_.Devices.AudioValues.Int(av_AudioInput);
+    const int inputs = static_cast<int>(entry.Info.Descriptor.inputs.size());
+    if (input >= 0 && input < inputs) g_object_set(element, "input", input, nullptr);
+  }
+  if (w_.P.StoreDeviceSettingsInRegistry)
+    orvex::media::ApplySerialized(element, device_store::LoadCompressorState(entry.Info.Key).value_or(""));
+  if (video) w_.DeviceElement = element;
+  return element;
+}
+
+bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
+  TBoundDevices& d = w_.Devices;
+  if (d.VideoValues.Int(vv_VideoSize) >= d.Sizes.Count()) {
+    d.VideoValues.SetInt(vv_VideoSize, 0);
+    w_.Report(true, sv_Error, "VideoSize index out of range, default size used", e_index_out_of_range);
+  }
+  const std::string name = Lower(d.Video.DisplayName);
+  if (name.find("pinnacle") != std::string::npos && name.find("moviebox") != std::string::npos) return true;
+  int width = 0, height = 0;
+  const bool sized = w_.ResolveVideoSize(-1, width, height);
+  std::string caps;
+  for (const auto& cap : d.Video.Info.Descriptor.capabilities) {
+    if (cap.subtype != s_.DeviceSubtype || !sized || width < cap.minWidth || width > cap.maxWidth ||
+        height < cap.minHeight || height > cap.maxHeight)
+      continue;
+    caps = orvex::media::CapsForFormat(cap.subtype, width, height, NearestRate(cap));
+    w_.LogLine("video stream config 1");
+    break;
+  }
+  if (caps.empty() && sized) {
+    caps = orvex::media::CapsForFormat(s_.DeviceSubtype, width, height);
+    if (!caps.empty()) w_.LogLine("video stream config 2");
+  }
+  if (caps.empty()) return true;
+  GstElement* filter = g_.Make("capsfilter", "Video Format");
+  GstCaps* parsed = gst_caps_from_string(caps.c_str());
+  g_object_set(filter, "caps", parsed, nullptr);
+  gst_caps_unref(parsed);
+  if (!g_.Link(tail, filter)) return Fail("failed to set video format");
+  tail = filter;
+  return true;
+}
+
+bool TGraphBuilder::EnsureRaw(GstElement*& tail, TChainFormat& format, const std::string& suffix) {
+  if (format.raw) return true;
+  const std::string subtype = s_.DeviceSubtype;
+  GstElement* decoder = nullptr;
+  if (subtype == "MJPG") decoder = g_.Make("jpegdec", "MJPEG Decompressor" + suffix);
+  else if (subtype == "dvsd") decoder = g_.Make("dvdec", "DV Video Decoder" + suffix);
+  else if (subtype == "H264") decoder = g_.Make("avdec_h264", "H264 Decoder" + suffix);
+  if (!decoder || !g_.Link(tail, decoder)) return Fail("cannot decode " + subtype);
+  tail = decoder;
+  format.raw = true;
+  return true;
+}
+
+// The frame grabber, the transforms and the window work on the grabber's RGB format.
+bool TGraphBuilder::EnsureRgb(GstElement*& tail, TChainFormat& format, const std::string& suffix) {
+  if (format.rgb) return true;
+  if (!EnsureRaw(tail, format, suffix)) return false;
+  GstElement* convert = g_.Make("videoconvert", "Color Space Converter" + suffix);
+  if (!convert || !g_.Link(tail, convert)) return Fail("cannot convert to RGB");
+  const std::string rgb = s_.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "BGR" : "BGRx";
+  GstElement* filter = g_.Make("capsfilter", "RGB Format" + suffix);
+  GstCaps* caps = gst_caps_from_string(("video/x-raw,format=" + rgb).c_str());
+  g_object_set(filter, "caps", caps, nullptr);
+  gst_caps_unref(caps);
+  if (!g_.Link(convert, filter)) return Fail("cannot convert to RGB");
+  tail = filter;
+  format.rgb = true;
+  return true;
+}
+
+bool TGraphBuilder::AddTransform(GstElement*& tail, bool halfSize) {
+  vdv_filters::TTransformParams params;
+  params.Context = &w_;
+  params.Rotation = halfSize ? 0 : s_.Rotation;
+  params.SwapDimensions = !halfSize && (s_.Rotation % 2 == 1);
+  params.HalfSizeDeinterlace = halfSize ? 1 : 0;
+  GstElement* transform = nullptr;
+  if (w_.Report(filter_module::CreateTransform(params, transform) != filter_module::TLoadResult::Ok, sv_Error,
+                "cannot load filter TrnfFltr", e_load_filter))
+    return false;
+  const std::string name = g_.Find("TrnfFltr") ? "TrnfFltr 0001" : "TrnfFltr";
+  if (!g_.Add(transform, name) || !g_.Link(tail, transform)) return Fail("cannot connect " + name);
+  tail = transform;
+  return true;
+}
+
+bool TGraphBuilder::AddGrabber(GstElement*& tail, int mode) {
+  const char* name = vdv_filters::GrabberModeName(mode);
+  filter_module::TGrabber grabber;
+  const auto loaded = filter_module::CreateGrabber(mode, grabber);
+  if (w_.Report(loaded == filter_module::TLoadResult::CannotLoad, sv_Error, std::string("cannot load filter ") + name,
+                e_load_filter))
+    return false;
+  if (w_.Report(loaded == filter_module::TLoadResult::Obsolete, sv_Error, "VOduduDudiviv Dx filter obsolete",
+                e_VOduduDudiviv_Filter_obsolete))
+    return false;
+  frame_path::ConnectGrabber(w_, *grabber.params, s_.GrabberRGBFormat);
+  if (!g_.Add(grabber.element, name) || !g_.Link(tail, grabber.element)) {
+    w_.Report(true, sv_Error, "insert grabber filter", e_failed);
+    return false;
+  }
+  w_.Grabbers.push_back(grabber);
+  tail = grabber.element;
+  return true;
+}
+
+// Half-size deinterlacing, rotation and, where the settings put it, the
+// frame grabber: in the order frames pass them.
+bool TGraphBuilder::AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber) {
+  const bool halfSize = s_.Deinterlacing == di_HalfSize;
+  const bool rotate = s_.Rotation != rt_0_deg;
+  if (!halfSize && !rotate && !withGrabber) return true;
+  if (!EnsureRgb(tail, format, "")) return false;
+  if (halfSize && !AddTransform(tail, true)) return false;
+  if (rotate && !AddTransform(tail, false)) return false;
+  return !withGrabber || AddGrabber(tail, vdv_filters::gm_RGB);
+}
+
+bool TGraphBuilder::AddRenderer(GstElement* tail) {
+  if (s_.VideoRenderer == vr_None) {
+    GstElement* null = g_.Make("fakesink", "Null Renderer");
+    if (null) g_object_set(null, "sync", TRUE, nullptr);
+    return null && g_.Link(tail, null);
+  }
+  w_.LogLine("ADR begin");
+  w_.LogLine("ADR cr normal");
+  GstElement* renderer = g_.Add(CreateVideoRenderer(w_.FrameSlot), "Video Renderer");
+  if (!renderer) return Fail("ERROR: AddFilterGetInput cocreate instance failed on filter Video Renderer");
+  w_.LogLine("ADR add filt");
+  if (!g_.Link(tail, renderer)) return Fail("ERROR: AddFilterGetInput cannot add filter Video Renderer");
+  w_.LogLine("ADR find input ok: Video Renderer");
+  w_.LogLine("ADR end");
+  return true;
+}
+
+// The window's end of a chain: RGB, the grabber where it belongs here, the
+// notify grabber that keeps the frame clock without a grabber, then the
+// pass-through grabber in front of the renderer.
+bool TGraphBuilder::FinishPreviewSide(GstElement* tail, TChainFormat format, bool withGrabber,
+                                      const std::string& suffix) {
+  if (!EnsureRgb(tail, format, suffix)) return false;
+  if (withGrabber && !AddGrabber(tail, vdv_filters::gm_RGB)) return false;
+  if (!s_.UsesGrabber() && !AddGrabber(tail, vdv_filters::gm_Notify)) return false;
+  if (!AddGrabber(tail, vdv_filters::gm_Dummy)) return false;
+  return AddRenderer(tail);
+}
+
+bool TGraphBuilder::BuildBase(bool recording) {
+  w_.LogLine("creating base graph");
+  w_.LogLine("creating device graph");
+  GstElement* device = AddDevice(true);
+  if (!device) return false;
+  w_.LogLine("WDM video port: no");
+  w_.LogLine("device graph created");
+  w_.LogLine("retrieving source pins");
+  w_.LogLine("normal video cat capture");
+  video_ = device;
+  format_ = {!IsCompressed(s_.DeviceSubtype), false};
+  if (!ApplyVideoFormat(video_)) return false;
+  w_.LogLine("source pins retrieved");
+
+  const bool wantAudio = recording ? s_.CaptureAudio : s_.RenderAudio;
+  if (wantAudio && !w_.Devices.Video.Info.IsDV &&
+      !w_.Report(w_.AudioDevicesCount() == 0, sv_Warning, "no audio device found", w_find_audio_device)) {
+    audio_ = AddDevice(false);
+    if (!audio_ || !ApplyAudioFormat(audio_)) return false;
+  }
+  w_.LogLine("Subtypes:");
+  for (const auto& subtype : w_.Devices.Subtypes) w_.LogLine(subtype);
+  w_.LogLine("analog standards:");
+  w_.LogLine("sizes");
+  for (const auto& size : w_.Devices.Sizes.Entries()) w_.LogLine(size);
+  w_.LogLine("base graph created");
+  return true;
+}
+
+bool TGraphBuilder::ApplyAudioFormat(GstElement*& tail) {
+  GstElement* convert = g_.Make("audioconvert", "Audio Converter");
+  GstElement* resample = g_.Make("audioresample", "Audio Resampler");
+  GstElement* filter = g_.Make("capsfilter", "Audio Format");
+  if (!convert || !resample || !filter || !g_.Link(tail, convert) || !g_.Link(convert, resample) ||
+      !g_.Link(resample, filter))
+    return Fail("set audio format");
+  // Left alone, audioconvert picks a 32-bit format that AVI players handle badly.
+  std::string caps = "audio/x-raw,format=S16LE";
+  const int format = w_.P.AudioFormat;
+  if (format != af_default) {
+    static const int kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
+    const int i = format - 1;
+    const int bits = (i % 4) < 2 ? 8 : 16;
+    caps = std::string("audio/x-raw,format=") + (bits == 8 ? "U8" : "S16LE") + ",rate=" +
+           std::to_string(kRates[i / 4]) + ",channels=" + std::to_string((i % 2) + 1) + ",layout=interleaved";
+    w_.LogLine("set audio format");
+  }
+  GstCaps* parsed = gst_caps_from_string(caps.c_str());
+  g_object_set(filter, "caps", parsed, nullptr);
+  gst_caps_unref(parsed);
+  tail = filter;
+  return true;
+}
+
+bool TGraphBuilder::BuildPreview() {
+  w_.LogLine("BEGIN build preview");
+  const bool ok = BuildPreviewChain();
+  w_.LogLine("END build preview");
+  w_.LogLine("building preview ended");
+  return ok;
+}
+
+bool TGraphBuilder::BuildPreviewChain() {
+  if (w_.Report(!video_, sv_Trace, "preview pin not assigned", e_pin_not_found)) return false;
+  GstElement* tail = video_;
+  TChainFormat format = format_;
+  if (s_.FrameGrabber != fg_CaptureStream)
+    return AddProcessing(tail, format, s_.GrabberOnPreview()) && FinishPreviewSide(tail, format, false, "");
+  // The grabber gets a copy of its own; the window shows the frames unprocessed.
+  if (!AddProcessing(tail, format, false) || !EnsureRgb(tail, format, "")) return false;
+  GstElement* tee = g_.Make("tee", "Inf Tee Vid");
+  GstElement* grabbed = Queue("Inf Tee Vid Grabber Queue", true);
+  GstElement* shown = Queue("Inf Tee Vid Preview Queue", true);
+  GstElement* null = g_.Make("fakesink", "Null Renderer");
+  if (!tee || !grabbed || !shown || !null || !g_.Link(tail, tee) || !g_.Link(tee, grabbed) || !g_.Link(tee, shown))
+    return false;
+  g_object_set(null, "sync", TRUE, nullptr);
+  return AddGrabber(grabbed, vdv_filters::gm_RGB) && g_.Link(grabbed, null) &&
+         FinishPreviewSide(shown, format, false, " 2");
+}
+
+GstElement* TGraphBuilder::AddCompressor(bool video) {
+  const char* listName = video ? "video compressor" : "audio compressor";
+  TDevices* list = w_.DeviceList(video ? lk_VideoCompressors : lk_AudioCompressors);
+  int index = video ? w_.P.VideoCompressor : w_.P.AudioCompressor;
+  if (w_.Report(index == -1 || !list || list->Count() == 0, sv_Warning, std::string(listName) + " not selected!",
+                e_index_out_of_range))
+    return nullptr;
+  if (index >= list->Count()) {
+    w_.Report(true, sv_Error, std::string(listName) + " index out of range, index 0 used instead",
+              e_index_out_of_range);
+    index = 0;
+  }
+  TDeviceEntry entry;
+  list->Entry(index, entry);
+  w_.Report(true, sv_Info, "using " + std::string(listName) + ":\r\n" + entry.DisplayName,
+            i_binding_device_or_compressor);
+  const auto& maker = entry.Info.Descriptor.maker;
+  GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr, video ? "VIDC" : "AUDC");
+  if (!element) return nullptr;
+  orvex::media::ApplySerialized(element, device_store::LoadCompressorState(entry.Info.Key).value_or(""));
+  (video ? w_.VideoCompressorName : w_.AudioCompressorName) = entry.DisplayName;
+  return element;
+}
+
+// Links `tail` into `encoder`, converting raw frames to what it takes (I420
+// where it can: MJPEG from RGB would store RGB pictures).
+bool TGraphBuilder::LinkIntoVideoEncoder(GstElement* tail, TChainFormat& format, GstElement* encoder) {
+  if (!EnsureRaw(tail, format, " 3")) return false;
+  GstElement* convert = g_.Make("videoconvert", "VIDC Converter");
+  if (!convert || !g_.Link(tail, convert)) return false;
+  GstPad* sink = gst_element_get_static_pad(encoder, "sink");
+  GstCaps* accepted = sink ? gst_pad_query_caps(sink, nullptr) : nullptr;
+  GstCaps* i420 = gst_caps_from_string("video/x-raw,format=I420");
+  const bool takesI420 = accepted && gst_caps_can_intersect(accepted, i420);
+  if (accepted) gst_caps_unref(accepted);
+  if (sink) gst_object_unref(sink);
+  gst_caps_unref(i420);
+  return takesI420 ? g_.LinkFiltered(convert, encoder, "video/x-raw,format=I420") : g_.Link(convert, encoder);
+}
+
+bool TGraphBuilder::BuildCaptureAndPreview(const std::string& fileName) {
+  w_.LogLine("BEGIN build capture and preview");
+  const bool ok = BuildCaptureChain(fileName);
+  w_.LogLine("END build capture and preview");
+  return ok;
+}
+
+bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
+  w_.RecordingStarted = false;
+  if (w_.Report(!video_, sv_Trace, "Capture pin not assigned", e_pin_not_found)) return false;
+  GstElement* tail = video_;
+  TChainFormat format = format_;
+  if (!AddProcessing(tail, format, s_.GrabberOnCapture())) return false;
+  GstElement* tee = g_.Make("tee", "Smart Tee");
+  GstElement* preview = Queue("Smart Tee Preview", true);
+  GstElement* capture = Queue("Smart Tee Capture", false);
+  if (!tee || !preview || !capture || !g_.Link(tail, tee) || !g_.Link(tee, preview) || !g_.Link(tee, capture))
+    return false;
+  const bool grabberOnPreviewOnly =
+      s_.FrameGrabber == fg_PreviewStream || (s_.FrameGrabber == fg_BothStreams && s_.RecordingInNativeFormat);
+  if (!FinishPreviewSide(preview, format, grabberOnPreviewOnly, " 2")) return false;
+
+  // The capture side: compressor, then the AVI writer.
+  GstElement* mux = g_.Make("avimux", "AVI Mux");
+  GstElement* writer = g_.Make("filesink", "File Writer");
+  if (w_.Report(!mux || !writer, sv_Error, "set outputfilename (mux/sink", e_set_output_file_name)) return false;
+  // OpenDML only: no AVI 1.0 index to build at the end of a long recording.
+  g_object_set(mux, "bigfile", w_.P.AVIFormatOpenDML ? TRUE : FALSE, nullptr);
+  g_object_set(writer, "location", fileName.c_str(), "async", FALSE, "sync", FALSE, nullptr);
+  w_.LogLine("set outputfilename (mux/sink");
+  w_.FileWriter = writer;
+  GstElement* captured = capture;
+  if (s_.CompressVideo()) {
+    w_.LogLine("inserting video compressor");
+    GstElement* encoder = AddCompressor(true);
+    if (!encoder || !LinkIntoVideoEncoder(captured, format, encoder)) {
+      w_.Report(true, sv_Error, "video compressor " + w_.VideoCompressorName + " not suitable",
+                e_video_compressor_not_suitable);
+      return false;
+    }
+    captured = encoder;
+  } else if (format.raw && !format.rgb) {
+    // Raw formats an AVI file does not take are converted to I420.
+    GstElement* convert = g_.Make("videoconvert", "AVI Converter");
+    if (!convert || !g_.Link(captured, convert)) return false;
+    captured = convert;
+  }
+  if (!g_.LinkRequest(captured, mux, "video_%u") || !g_.Link(mux, writer)) return Fail("connect to AVI Mux failed");
+
+  if (audio_) {
+    GstElement* audioTail = audio_;
+    if (s_.CaptureAudio && s_.RenderAudio) {
+      GstElement* audioTee = g_.Make("tee", "Audio Tee");
+      if (!audioTee || !g_.Link(audio_, audioTee)) return false;
+      audioTail = audioTee;
+    }
+    if (s_.CaptureAudio) {
+      GstElement* queue = Queue("Audio Capture Queue", false);
+      if (!queue || !g_.Link(audioTail, queue)) return false;
+      GstElement* stream = queue;
+      if (s_.CompressAudio()) {
+        w_.LogLine("inserting audio compressor");
+        GstElement* encoder = AddCompressor(false);
+        GstElement* convert = g_.Make("audioconvert", "AUDC Converter");
+        if (!encoder || !convert || !g_.Link(queue, convert) || !g_.Link(convert, encoder)) {
+          w_.Report(true, sv_Error, "audio compressor " + w_.AudioCompressorName + " not suitable",
+                    e_audio_compressor_not_suitable);
+          return false;
+        }
+        stream = encoder;
+      }
+      if (!g_.LinkRequest(stream, mux, "audio_%u")) return Fail("connect audio to AVI Mux failed");
+      w_.AudioConnected = true;
+    }
+    audio_ = s_.RenderAudio ? audioTail : nullptr;
+  }
+  return true;
+}
+
+bool TGraphBuilder::FinishAudio(bool recording) {
+  if (!audio_) return true;
+  GstElement* tee = g_.Make("tee", "ATee");
+  GstElement* queue = Queue("Audio Render Queue", true);
+  if (!tee || !queue || !g_.Link(audio_, tee) || !g_.Link(tee, queue)) return false;
+  if (s_.RenderAudio) {
+    w_.Report(recording, sv_Warning,
+              "AUDIO RENDERING DURING Recording CAN INCREASE DROPPED FRAMES AND CAUSE AUDIO SYNC PROBLEMS",
+              w_player_audio_should_be_disabled);
+    GstElement* renderer = g_.Make("autoaudiosink", "Audio Renderer");
+    if (renderer && g_.Link(queue, renderer)) return true;
+    if (renderer) gst_bin_remove(GST_BIN(g_.Pipeline()), renderer);
+  }
+  GstElement* null = g_.Make("fakesink", "Audio Null Renderer");
+  if (null) g_object_set(null, "sync", TRUE, nullptr);
+  return null && g_.Link(queue, null);
+}

@@ -1,0 +1,114 @@
+#include "engine/TVdvGraph.h"
+
+TVdvGraph::TVdvGraph(const std::string& name) : pipeline_(gst_pipeline_new(name.c_str())) {
+  gst_object_ref_sink(pipeline_);
+  GstBus* bus = gst_element_get_bus(pipeline_);
+  gst_bus_set_sync_handler(bus, &TVdvGraph::OnSyncMessage, this, nullptr);
+  gst_object_unref(bus);
+}
+
+TVdvGraph::~TVdvGraph() {
+  gst_element_set_state(pipeline_, GST_STATE_NULL);
+  GstBus* bus = gst_element_get_bus(pipeline_);
+  gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+  gst_object_unref(bus);
+  gst_object_unref(pipeline_);
+}
+
+void TVdvGraph::SetMessageHandler(MessageHandler handler) {
+  std::lock_guard lock(mutex_);
+  handler_ = std::move(handler);
+}
+
+GstBusSyncReply TVdvGraph::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
+  auto* self = static_cast<TVdvGraph*>(data);
+  MessageHandler handler;
+  {
+    std::lock_guard lock(self->mutex_);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline_)) {
+      self->eosSeen_ = true;
+      self->ended_.notify_all();
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+      self->errorSeen_ = true;
+      self->ended_.notify_all();
+    }
+    handler = self->handler_;
+  }
+  if (handler) handler(message);
+  return GST_BUS_DROP;
+}
+
+GstElement* TVdvGraph::Add(GstElement* element, const std::string& name) {
+  if (!element) return nullptr;
+  if (!name.empty()) gst_object_set_name(GST_OBJECT(element), name.c_str());
+  if (!gst_bin_add(GST_BIN(pipeline_), element)) return nullptr;
+  return element;
+}
+
+GstElement* TVdvGraph::Make(const char* factory, const std::string& name) {
+  return Add(gst_element_factory_make(factory, nullptr), name);
+}
+
+GstElement* TVdvGraph::Find(const std::string& name) const {
+  GstElement* element = gst_bin_get_by_name(GST_BIN(pipeline_), name.c_str());
+  if (element) gst_object_unref(element);  // the bin keeps it alive
+  return element;
+}
+
+bool TVdvGraph::Link(GstElement* from, GstElement* to) { return from && to && gst_element_link(from, to); }
+
+bool TVdvGraph::LinkFiltered(GstElement* from, GstElement* to, const std::string& caps) {
+  if (!from || !to) return false;
+  GstCaps* filter = gst_caps_from_string(caps.c_str());
+  if (!filter) return false;
+  const bool ok = gst_element_link_filtered(from, to, filter);
+  gst_caps_unref(filter);
+  return ok;
+}
+
+bool TVdvGraph::LinkRequest(GstElement* from, GstElement* to, const char* padTemplate) {
+  if (!from || !to) return false;
+  GstPad* sink = gst_element_request_pad_simple(to, padTemplate);
+  if (!sink) return false;
+  GstPad* src = gst_element_get_static_pad(from, "src");
+  const bool ok = src && gst_pad_link(src, sink) == GST_PAD_LINK_OK;
+  if (src) gst_object_unref(src);
+  gst_object_unref(sink);
+  return ok;
+}
+
+bool TVdvGraph::SetState(GstState state, std::chrono::milliseconds timeout) {
+  const GstStateChangeReturn r = gst_element_set_state(pipeline_, state);
+  if (r == GST_STATE_CHANGE_FAILURE) return false;
+  if (r == GST_STATE_CHANGE_ASYNC) {
+    GstState current = GST_STATE_VOID_PENDING;
+    const auto waited = gst_element_get_state(pipeline_, &current, nullptr,
+                                              static_cast<GstClockTime>(timeout.count()) * GST_MSECOND);
+    return waited != GST_STATE_CHANGE_FAILURE && !errorSeen_;
+  }
+  return !errorSeen_;
+}
+
+GstState TVdvGraph::CurrentState() const {
+  GstState current = GST_STATE_VOID_PENDING;
+  gst_element_get_state(pipeline_, &current, nullptr, 0);
+  return current;
+}
+
+bool TVdvGraph::SendEndOfStreamAndWait(std::chrono::milliseconds deadline) {
+  // After an error the end never arrives: don't wait for it.
+  if (errorSeen_) return false;
+  gst_element_send_event(pipeline_, gst_event_new_eos());
+  std::unique_lock lock(mutex_);
+  ended_.wait_for(lock, deadline, [this] { return eosSeen_ || errorSeen_; });
+  return eosSeen_ && !errorSeen_;
+}
+
+std::int64_t TVdvGraph::RunningTime() const {
+  GstClock* clock = gst_element_get_clock(pipeline_);
+  if (!clock) return -1;
+  const GstClockTime now = gst_clock_get_time(clock);
+  gst_object_unref(clock);
+  const GstClockTime base = gst_element_get_base_time(pipeline_);
+  return now >= base ? static_cast<std::int64_t>(now - base) : -1;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The preview's video sink: it keeps the newest frame in one slot and asks
+// the component for a repaint; the streaming thread never waits for the UI.
+
+#include <gst/gst.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class TVideoFrameSlot {
+ public:
+  ~TVideoFrameSlot();
+  // Keeps `sample` (a reference is taken) and calls OnNewFrame.
+  void Store(GstSample* sample);
+  // The newest frame with a reference for the caller, or nullptr.
+  GstSample* Newest() const;
+  void Clear();
+  std::uint64_t FramesShown() const { return frames_; }
+
+  // Called on the streaming thread after each new frame.
+  std::function<void()> OnNewFrame;
+
+ private:
+  mutable std::mutex mutex_;
+  GstSample* sample_ = nullptr;
+  std::uint64_t frames_ = 0;
+};
+
+// A sink for BGRx and BGR frames that hands them to `slot`.
+GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot);

@@ -1,0 +1,310 @@
+// Building, starting, stopping and tearing down the graph, and what the
+// graph's messages mean for the engine.
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QScreen>
+
+#include "engine/BusyCursor.h"
+#include "engine/GraphBuilder.h"
+#include "engine/TLog.h"
+#include "engine/TSyncManager.h"
+#include "engine/TVdvGraph.h"
+#include "engine/TVdvWorker.h"
+#include "engine/VOduduDudiviv.h"
+#include "engine/VideoRenderer.h"
+#include "platform/kernel/DiskSpace.h"
+
+namespace {
+
+constexpr auto kEndOfStreamDeadline = std::chrono::milliseconds(5000);
+constexpr std::uint64_t kDiskFullFloor = 25000000;
+
+enum TGraphEventKind : int { ge_DeviceLost, ge_WriteFailed, ge_GraphError };
+
+int DisplayDepth() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->depth() : 32;
+}
+
+std::string YesNo(bool on) { return on ? ": YES" : ": no"; }
+
+}  // namespace
+
+void TVdvWorker::TakeSettingsSnapshot() {
+  TGraphSettings& s = Settings;
+  s.FrameGrabber = P.FrameGrabber;
+  s.FrameGrabberRGBFormat = P.FrameGrabberRGBFormat;
+  s.CompressionMode = P.CompressionMode;
+  s.CompressionType = P.CompressionType;
+  s.RecordingInNativeFormat = P.RecordingInNativeFormat;
+  s.RenderAudio = P.AudioDeviceRendering;
+  s.CaptureAudio = P.AudioRecording;
+  s.VideoSource = P.VideoSource;
+  s.VideoRenderer = P.VideoRenderer;
+  s.RecordingMethod = P.RecordingMethod;
+  s.NetworkStreaming = P.NetworkStreaming;
+  s.HoldRecording = P.HoldRecording;
+  s.PreallocCapFileEnabled = P.PreallocCapFileEnabled;
+  s.FrameCaptureWithoutOverlay = P.FrameCaptureWithoutOverlay;
+  s.Rotation = P.VideoProcessing_Rotation;
+  s.Deinterlacing = P.VideoProcessing_Deinterlacing;
+  const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
+  const auto& subtypes = Devices.Subtypes;
+  s.DeviceSubtype = selected >= 0 && selected < static_cast<int>(subtypes.size()) ? subtypes[selected] : "";
+  if (s.UsesGrabber())
+    ChooseGrabberFormat(DisplayDepth(), s.FrameGrabberRGBFormat, subtypes, s.DeviceSubtype, s.DeviceSubtype,
+                        s.GrabberRGBFormat);
+  SettingsTaken = true;
+}
+
+bool TVdvWorker::RestartGraph(int mode) {
+  if (!TSyncManager::Instance() || (mode != 1 && mode != 2) || !Initialized || !EnumerationDone()) return false;
+  if (P.VideoSource == vs_VideoCaptureDevice) {
+    const int count = VideoDevicesCount();
+    if (Report(count == 0, sv_Error, "no video capture device", e_no_video_input_device)) return false;
+    if (P.VideoDevice >= count) return false;
+  }
+  if (restartRunning_) return false;
+  restartRunning_ = true;
+  TLog::Instance().Banner("BEGIN RestartGraph " + std::to_string(mode), '#');
+  StopGraph();
+
+  bool ok = true;
+  if (Devices.VideoIndex != P.VideoDevice) ok = BindVideoDevice();
+  if (ok && P.AudioDevice >= 0 && Devices.AudioIndex != P.AudioDevice) BindAudioDevice();
+  ok = ok && Devices.VideoReady;
+  bool ready = false;
+  {
+    busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
+    if (ok) {
+      if (auto handler = Events.OnReinitializing.Get(); handler && !Destroying) (*handler)(&Owner);
+      State = static_cast<TEngineState>(mode);
+      ApplyNotificationSettings();
+      if (mode != 1) PreviewWanted = false;
+      TakeSettingsSnapshot();
+      ok = BuildGraph(mode);
+      ready = ok;
+    }
+    LogLine("END RestartGraph");
+    if (!ok) FailRestart(mode);
+  }
+  restartRunning_ = false;
+  if (ready) Activate(mode);
+  return ok;
+}
+
+// Builds the whole graph for `mode`; false when any step failed.
+bool TVdvWorker::BuildGraph(int mode) {
+  if (TLog::Instance().Enabled()) {
+    LogLine(Devices.VideoIndex >= 0 ? "current video device: " + Devices.Video.DisplayName
+                                    : std::string("no video device available."));
+    LogLine(Devices.AudioIndex >= 0 ? "current audio device: " + Devices.Audio.DisplayName
+                                    : std::string("no audio device available."));
+    LogLine("capture audio" + YesNo(Settings.CaptureAudio));
+    LogLine("render audio" + YesNo(Settings.RenderAudio));
+    LogLine("transparency: no");
+    LogLine("DV reduce frame rate: no");
+    LogLine("Compress on the fly" + YesNo(Settings.CompressionMode == cm_CompressOnTheFly));
+    LogLine("Compress after recording" + YesNo(Settings.CompressionMode == cm_CompressAfterRecording));
+  }
+  LogLine("creating filter graph");
+  Graph = std::make_unique<TVdvGraph>("VOduduDudiviv");
+  const std::uint64_t serial = ++GraphSerial;
+  Graph->SetMessageHandler([this, serial](GstMessage* message) { OnGraphMessage(message, serial); });
+  LogLine("filter graph created");
+  Frames.Reset();
+  AudioConnected = false;
+  TGraphBuilder builder(*this, *Graph, Settings);
+  bool ok = builder.BuildBase(mode == 2);
+  if (ok) {
+    State = static_cast<TEngineState>(mode);
+    if (mode == 1) {
+      if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
+    } else {
+      std::string fileName;
+      ok = DetermineRecordingFile(fileName) && builder.BuildCaptureAndPreview(fileName);
+    }
+  }
+  if (!ok) {
+    Report(true, sv_Trace, "build graph failed", e_failed);
+    return false;
+  }
+  ok = builder.FinishAudio(mode == 2) && FinishGraph(mode);
+  if (ok) {
+    LogLine("Preview BUILDOWN END");
+    Frames.Reset();
+  }
+  return ok;
+}
+
+// The messages and reports of a finished graph.
+bool TVdvWorker::FinishGraph(int mode) {
+  LogLine("find dropped frames interface");
+  LogLine("get control interface");
+  LogLine("get Event ex interface");
+  if (mode != 2) return true;
+  LogLine("query config avi F_AVIFileMux");
+  LogLine("set output Compatibility Index");
+  LogLine(AudioConnected ? "set master stream" : "no master stream");
+  if (Settings.CaptureAudio) LogLine("set interleaving mode");
+  if (Settings.GrabberOnCapture()) {
+    Report(true, sv_Warning,
+           "The frame grabber requires CPU and can cause dropped frames or jerky preview. If you do not need "
+           "graphics overlays or video processing in the video clip, disable it or set it on the preview stream "
+           "only.",
+           w_frame_grabber_requires_CPU);
+    const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
+    const std::string selectedName =
+        selected >= 0 && selected < static_cast<int>(Devices.Subtypes.size()) ? Devices.Subtypes[selected] : "";
+    Report(true, sv_Info, "selected subtype: " + selectedName, i_recording_videosubtype);
+    Report(true, sv_Info,
+           std::string("recording subtype: ") + (Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32"),
+           i_recording_videosubtype);
+    Report(true, sv_Info,
+           "(the subtype has been overridden because frame grabber is used on the recording stream, it must be set "
+           "to \"fg_Disabled\" or \"fg_PreviewStream\" to record in the desired video subtype)",
+           i_recording_videosubtype);
+  }
+  return true;
+}
+
+void TVdvWorker::FailRestart(int mode) {
+  Clear(true);
+  State = es_Stopped;
+  if (mode == 1) {
+    PreviewWanted = true;
+    Report(true, sv_Error, "failed to start preview", e_failed_to_start_preview);
+  } else {
+    RecordingStarted = false;
+    Report(true, sv_Error, "failed to start Recording", e_failed_to_start_recording);
+    if (SettingsTaken && Settings.CompressionMode == cm_CompressOnTheFly)
+      Report(true, sv_Warning, "compressor possibly not suited", e_compressor_possibly_not_suited);
+  }
+  std::string subtype = Settings.DeviceSubtype;
+  for (auto& c : subtype) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (subtype == "divx")
+    Report(true, sv_Warning, "perhaps the DIVX codec is required but not installed on this platform.",
+           w_divx_codec_not_installed);
+}
+
+void TVdvWorker::Activate(int mode) {
+  LogLine("begin activate graph");
+  RecomputeOverlayNeeded();
+  GraphActive = true;
+  if (mode == 2) {
+    LogLine("BEGIN recording started post processing");
+    RecordingStarted = true;
+    RecordingElapsed100ns = 0;
+    ReservedKey.clear();  // the number is used now
+    Frames.Reset();
+    QueueEvent(qe_RecordingStarted);
+    LogLine("END recording started post processing");
+  }
+  SetGraphRunning(mode == 2 ? "bldcapnor" : "bprev");
+  LogLine("end activate graph");
+}
+
+void TVdvWorker::SetGraphRunning(const std::string& tag) {
+  LogLine("ch graph state running " + tag);
+  Stopping = false;
+  GraphRunning = true;
+  if (Graph->SetState(GST_STATE_PLAYING)) return;
+  Graph->SetState(GST_STATE_NULL);
+  if (Graph->SetState(GST_STATE_PLAYING)) {
+    LogLine("successfully restarted " + tag);
+    return;
+  }
+  LogLine("ERROR: failed to run" + tag);
+  Graph->SetState(GST_STATE_NULL);
+}
+
+void TVdvWorker::StopGraph() {
+  if (!GraphActive || stopRunning_) return;
+  stopRunning_ = true;
+  GraphActive = false;
+  busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
+  const TEngineState state = State;
+  if (state == es_Recording) {
+    RecordingSuccess = RecordingStarted;
+    // The AVI writer completes header and index only when the streams end.
+    if (Graph && RecordingStarted && !Graph->SendEndOfStreamAndWait(kEndOfStreamDeadline))
+      LogLine("ERROR: the recording did not end in time");
+  }
+  Clear(true);
+  if (state == es_Recording) {
+    if (RecordingSuccess) Devices.LastRecordingFileName = CurrentFileName;
+    QueueEvent(qe_RecordingCompleted);
+  }
+  if (state != es_Stopped) QueueEvent(qe_Inactive);
+  stopRunning_ = false;
+}
+
+void TVdvWorker::Clear(bool resetState) {
+  LogLine("begin clear");
+  Stopping = true;
+  GraphRunning = false;
+  if (Graph) Graph->SetState(GST_STATE_NULL);
+  LogLine("stopped");
+  if (!RecordingStarted) GiveBackReservedNumber();
+  if (resetState) State = es_Stopped;
+  RecordingStarted = false;
+  LogLine("cleared");
+  Grabbers.clear();
+  DeviceElement = nullptr;
+  FileWriter = nullptr;
+  Graph.reset();
+  if (FrameSlot) FrameSlot->Clear();
+  LogLine("interfaces cl");
+  Owner.update();
+  LogLine("all cleared");
+  LogLine("end clear");
+  if (TSyncManager* manager = TSyncManager::Instance())
+    for (const auto& key : DevicesInUse) manager->ReleaseDeviceInUse(key, this);
+  DevicesInUse.clear();
+  Stopping = false;
+}
+
+// Streaming thread: sorts out what a message means and leaves the acting to
+// the main thread.
+void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
+  const auto type = GST_MESSAGE_TYPE(message);
+  if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS) return;
+  if (Stopping || !GraphRunning) return;
+  int kind = ge_GraphError;
+  std::string text;
+  if (type == GST_MESSAGE_ERROR) {
+    GError* error = nullptr;
+    gst_message_parse_error(message, &error, nullptr);
+    text = error ? error->message : "";
+    const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
+    const bool fromDevice =
+        DeviceElement && gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(DeviceElement));
+    if (fromWriter) kind = ge_WriteFailed;
+    else if (fromDevice || GST_MESSAGE_SRC(message) == GST_OBJECT(DeviceElement)) kind = ge_DeviceLost;
+    if (error) g_error_free(error);
+  } else {
+    kind = ge_DeviceLost;  // a live source that ends has gone away
+  }
+  QMetaObject::invokeMethod(
+      &Owner, [this, serial, kind, text] { HandleGraphEvent(serial, kind, text); }, Qt::QueuedConnection);
+}
+
+void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text) {
+  if (serial != GraphSerial || !GraphActive || Destroying) return;
+  if (kind == ge_DeviceLost) {
+    DeviceLostFlag = true;
+  } else if (kind == ge_WriteFailed && State == es_Recording) {
+    const auto drive = orvex::kernel::QueryDrive(WrittenFile);
+    if (drive.freeBytes && *drive.freeBytes < kDiskFullFloor) {
+      DiskFullFlag = true;
+    } else {
+      GraphErrorText = "cannot write " + WrittenFile + ": " + text;
+      GraphErrorFlag = true;
+    }
+  } else {
+    GraphErrorText = text;
+    GraphErrorFlag = true;
+  }
+  Request(rq_GraphEvent);
+}

@@ -1,0 +1,101 @@
+#include <gst/gst.h>
+
+#include "engine/TLog.h"
+#include "engine/VideoRenderer.h"
+#include "tests/engine/GraphFixture.h"
+
+using orvex::test::WaitUntil;
+
+TEST_F(GraphTest, PreviewShowsTheTestCamerasPicture) {
+  int started = 0;
+  engine->setOnPreviewStarted([&](VOduduDudiviv*) { ++started; });
+  ASSERT_TRUE(engine->StartPreview());
+  EXPECT_EQ(engine->EngineState(), es_Previewing);
+  ASSERT_TRUE(WaitForFrames(5)) << "no frame reached the window";
+  EXPECT_TRUE(WaitUntil([&] { return started == 1; }));
+
+  // The window shows the camera's frames at the default size.
+  GstSample* sample = engine->Worker().FrameSlot->Newest();
+  ASSERT_NE(sample, nullptr);
+  const GstStructure* s = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
+  int width = 0, height = 0;
+  gst_structure_get_int(s, "width", &width);
+  gst_structure_get_int(s, "height", &height);
+  gst_sample_unref(sample);
+  EXPECT_EQ(width, 352);
+  EXPECT_EQ(height, 288);
+}
+
+TEST_F(GraphTest, StartPreviewWithoutVideoDeviceChangesNothing) {
+  engine->setVideoDevice(-1);
+  EXPECT_FALSE(engine->StartPreview());
+  EXPECT_EQ(engine->EngineState(), es_Stopped);
+  EXPECT_TRUE(HasReport("ERROR: no video device selected"));
+}
+
+TEST_F(GraphTest, StartPreviewWhilePreviewingRebuilds) {
+  int builds = 0;
+  engine->setOnReinitializing([&](VOduduDudiviv*) { ++builds; });
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(2));
+  ASSERT_TRUE(engine->StartPreview());
+  EXPECT_EQ(builds, 2);
+  EXPECT_TRUE(WaitForFrames(2));
+}
+
+TEST_F(GraphTest, ASizeBeyondTheListFallsBackToTheDefault) {
+  engine->Worker().Devices.VideoValues.SetInt(vv_VideoSize, 99);
+  ASSERT_TRUE(engine->StartPreview());
+  EXPECT_TRUE(HasReport("ERROR: VideoSize index out of range, default size used"));
+  EXPECT_EQ(engine->VideoSize(), 0);
+  EXPECT_TRUE(WaitForFrames(2));
+}
+
+TEST_F(GraphTest, SettingChangesRefreshARunningPreview) {
+  ASSERT_TRUE(engine->StartPreview());
+  int builds = 0;
+  engine->setOnReinitializing([&](VOduduDudiviv*) { ++builds; });
+  engine->setVideoSize(1);  // 160x120
+  EXPECT_EQ(builds, 1);
+  ASSERT_TRUE(WaitForFrames(2));
+  GstSample* sample = engine->Worker().FrameSlot->Newest();
+  int width = 0;
+  gst_structure_get_int(gst_caps_get_structure(gst_sample_get_caps(sample), 0), "width", &width);
+  gst_sample_unref(sample);
+  EXPECT_EQ(width, 160);
+  engine->setVideoProcessing_Rotation(rt_90_deg);
+  EXPECT_EQ(builds, 2);
+  ASSERT_TRUE(WaitForFrames(2));
+  sample = engine->Worker().FrameSlot->Newest();
+  int height = 0;
+  gst_structure_get_int(gst_caps_get_structure(gst_sample_get_caps(sample), 0), "height", &height);
+  gst_sample_unref(sample);
+  EXPECT_EQ(height, 160) << "a quarter turn swaps width and height";
+}
+
+TEST_F(GraphTest, AStartIsLoggedStepByStepWhenTheLogIsOn) {
+  TLog::Instance().Open((storage / "vodudulog.rtf").string());
+  ASSERT_TRUE(engine->StartPreview());
+  const std::string log = TLog::Instance().Document();
+  TLog::Instance().Close();
+  for (const char* line : {"BEGIN RestartGraph 1", "creating base graph", "device graph created",
+                           "base graph created", "BEGIN build preview", "ADR end", "END build preview",
+                           "Preview BUILDOWN END", "END RestartGraph", "ch graph state running bprev"})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+TEST_F(GraphTest, ALostCameraStopsThePreviewAndComesBack) {
+  int lost = 0;
+  engine->setOnDeviceLost([&](VOduduDudiviv*) { ++lost; });
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(2));
+  ASSERT_TRUE(orvex::media::testdevices::Remove("orvex-test/camera-1"));
+  ASSERT_TRUE(WaitUntil([&] { return lost == 1; }, 5000));
+  EXPECT_EQ(engine->EngineState(), es_Stopped);
+  EXPECT_TRUE(engine->Worker().PreviewWanted);
+
+  orvex::media::testdevices::SetDefaultDevices(true);
+  // The rescan after the arrival binds the device again; a start brings the picture back.
+  ASSERT_TRUE(WaitUntil([&] { return engine->StartPreview(); }, 6000));
+  EXPECT_TRUE(WaitForFrames(2));
+}

@@ -1,0 +1,149 @@
+#include <filesystem>
+
+#include "platform/kernel/DiskSpace.h"
+#include "tests/engine/GraphFixture.h"
+#include "tests/support/MediaProbe.h"
+
+using orvex::test::WaitUntil;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RecordingEvents {
+  std::vector<std::string> started;
+  std::vector<std::pair<std::string, bool>> completed;
+  int diskFull = 0;
+};
+
+}  // namespace
+
+class RecordingTest : public GraphTest {
+ protected:
+  void SetUp() override {
+    GraphTest::SetUp();
+    engine->setOnRecordingStarted([this](VOduduDudiviv*, const std::string& f) { events.started.push_back(f); });
+    engine->setOnRecordingCompleted(
+        [this](VOduduDudiviv*, const std::string& f, bool ok) { events.completed.emplace_back(f, ok); });
+    engine->setOnDiskFull([this](VOduduDudiviv*) { ++events.diskFull; });
+    engine->setFrameGrabber(fg_BothStreams);
+  }
+  void TearDown() override {
+    orvex::kernel::SetDriveQueryForTesting(nullptr);
+    GraphTest::TearDown();
+  }
+
+  // Records for about `ms` milliseconds and waits for the completion event.
+  bool Record(int ms) {
+    if (!engine->StartRecording()) return false;
+    orvex::test::PumpEvents(ms);
+    engine->StopRecording();
+    return WaitUntil([&] { return !events.completed.empty(); }, 5000);
+  }
+
+  RecordingEvents events;
+};
+
+TEST_F(RecordingTest, ARecordingIsAFinishedAviThatPlayersReadToTheEnd) {
+  const std::string file = (storage / "clip.avi").string();
+  engine->setRecordingFileName(file);
+  ASSERT_TRUE(Record(2000));
+  EXPECT_EQ(engine->EngineState(), es_Stopped);
+  ASSERT_EQ(events.started, (std::vector<std::string>{file}));
+  ASSERT_EQ(events.completed.size(), 1u);
+  EXPECT_EQ(events.completed[0], std::make_pair(file, true));
+  EXPECT_GE(engine->RecordingElapsedSeconds(), 1.5) << "the clock keeps the length of the last recording";
+
+  const auto probe = orvex::test::ProbeFile(file);
+  ASSERT_TRUE(probe.error.empty()) << probe.error;
+  EXPECT_EQ(probe.formatName, "avi");
+  const auto* video = probe.First("video");
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(video->width, 352);
+  EXPECT_EQ(video->height, 288);
+  // About two seconds at 30 frames per second.
+  EXPECT_NEAR(video->frames, engine->RecordingElapsedSeconds() * 30, 6);
+  EXPECT_EQ(probe.First("audio"), nullptr);
+  EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
+
+TEST_F(RecordingTest, WithTheMicrophoneTheFileHasSound) {
+  ASSERT_GE(microphone, 0);
+  engine->setAudioDevice(microphone);
+  engine->setAudioRecording(true);
+  engine->setAudioFormat(af_44100_16b_2ch);
+  const std::string file = (storage / "sound.avi").string();
+  engine->setRecordingFileName(file);
+  ASSERT_TRUE(Record(1500));
+  const auto probe = orvex::test::ProbeFile(file);
+  ASSERT_TRUE(probe.error.empty()) << probe.error;
+  const auto* audio = probe.First("audio");
+  ASSERT_NE(audio, nullptr);
+  EXPECT_EQ(audio->codecName, "pcm_s16le");
+  EXPECT_EQ(audio->sampleRate, 44100);
+  EXPECT_EQ(audio->channels, 2);
+  EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
+
+TEST_F(RecordingTest, AutomaticNamesCountOnFromTheFolder) {
+  engine->setRecordingFileName("");
+  ASSERT_TRUE(Record(400));
+  EXPECT_EQ(events.completed.back().first, storage.str() + "/vg000001.avi");
+  events.completed.clear();
+  ASSERT_TRUE(Record(400));
+  EXPECT_EQ(events.completed.back().first, storage.str() + "/vg000002.avi");
+  EXPECT_TRUE(fs::exists(storage / "vg000002.avi"));
+}
+
+TEST_F(RecordingTest, NumberingContinuesAfterTheHighestFileThere) {
+  orvex::test::WriteFile(storage / "vg000041.avi", "old");
+  ASSERT_TRUE(Record(400));
+  EXPECT_EQ(events.completed.back().first, storage.str() + "/vg000042.avi");
+}
+
+TEST_F(RecordingTest, AFullDiskAtTheStartRefusesTheRecordingAndKeepsTheNumber) {
+  orvex::kernel::SetDriveQueryForTesting([](const std::string&) {
+    return orvex::kernel::DriveInfo{24999999, orvex::kernel::DriveKind::Local};
+  });
+  EXPECT_FALSE(engine->StartRecording());
+  EXPECT_TRUE(HasReport("ERROR: failed to start Recording"));
+  EXPECT_TRUE(WaitUntil([&] { return events.diskFull == 1; }));
+  EXPECT_FALSE(fs::exists(storage / "vg000001.avi"));
+  orvex::kernel::SetDriveQueryForTesting(nullptr);
+  ASSERT_TRUE(Record(400));
+  EXPECT_EQ(events.completed.back().first, storage.str() + "/vg000001.avi") << "the failed start gave its number back";
+}
+
+TEST_F(RecordingTest, StartingTwiceOrStoppingAPreviewOnlyReports) {
+  ASSERT_TRUE(engine->StartPreview());
+  engine->StopRecording();
+  EXPECT_TRUE(HasReport("ERROR: not recording"));
+  EXPECT_EQ(engine->EngineState(), es_Previewing);
+  ASSERT_TRUE(engine->StartRecording());
+  EXPECT_FALSE(engine->StartRecording());
+  EXPECT_TRUE(HasReport("ERROR: first stop recording"));
+  EXPECT_EQ(engine->EngineState(), es_Recording);
+  engine->StopRecording();
+  EXPECT_TRUE(WaitUntil([&] { return events.completed.size() == 1 && events.completed[0].second; }));
+}
+
+TEST_F(RecordingTest, CompressedRecordingsUseTheChosenEncoder) {
+  int mjpeg = -1;
+  const std::string names = engine->VideoCompressors();
+  std::size_t start = 0;
+  for (int i = 0; start < names.size(); ++i) {
+    const auto end = names.find('\n', start);
+    if (names.substr(start, end - start) == "libav MJPEG (Motion JPEG) encoder") mjpeg = i;
+    start = end + 1;
+  }
+  if (mjpeg < 0) GTEST_SKIP() << "no MJPEG encoder installed";
+  engine->setVideoCompressor(mjpeg);
+  engine->setCompressionMode(cm_CompressOnTheFly);
+  engine->setCompressionType(ct_Video);
+  const std::string file = (storage / "mjpeg.avi").string();
+  engine->setRecordingFileName(file);
+  ASSERT_TRUE(Record(1000));
+  const auto probe = orvex::test::ProbeFile(file);
+  ASSERT_NE(probe.First("video"), nullptr) << probe.error;
+  EXPECT_EQ(probe.First("video")->codecName, "mjpeg");
+  EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
