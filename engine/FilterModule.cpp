@@ -66,8 +66,11 @@ TLoadResult CreateTransform(const vdv_filters::TTransformParams& params, GstElem
   auto create = Resolve<vdv_filters::TCreateInstance>(vdv_filters::kCreateTransform);
   auto setParams = Resolve<vdv_filters::TTransformSetParams>(vdv_filters::kTransformSetParams);
   GstElement* element = nullptr;
-  if (!create || create(&element) < 0 || !element) return TLoadResult::CannotLoad;
-  if (setParams) setParams(element, &params);
+  if (!create || !setParams || create(&element) < 0 || !element) return TLoadResult::CannotLoad;
+  if (setParams(element, &params) < 0) {
+    gst_object_unref(gst_object_ref_sink(element));
+    return TLoadResult::CannotLoad;
+  }
   out = element;
   return TLoadResult::Ok;
 }

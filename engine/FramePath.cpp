@@ -3,7 +3,6 @@
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/DeviceContext.h"
 #include "platform/kernel/Clock.h"
 
 void SplitFrameTime(TFrameInfo& info) {
@@ -22,6 +21,9 @@ void TFramePath::Reset() {
   startCount_ = 0;
   Current = Pending = Served = TFrameRecord{};
   PendingMark = false;
+  RequestWaiting = false;
+  RequestDest = fc_TBitmap;
+  RequestFileName.clear();
 }
 
 void TFramePath::AdvanceClock(TFrameRecord& record, std::int64_t now) {
@@ -100,14 +102,23 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filt
   path.AdvanceClock(path.Current, ClockNow(*this));
   if (State == es_Recording) RecordingElapsed100ns = path.Current.Info.FrameTime;
   const bool eligible = !path.PendingMark && block.CaptureSource == 1;
+  const bool capture = eligible && path.RequestWaiting;
 
   orvex::gdi::Bitmap bitmap;
-  bitmap.WrapDib(frame.Dib.dsBmih, frame.Pixels);
-  const bool overlayFirst = !P.FrameCaptureWithoutOverlay && !P.MotionDetector_Enabled;
+  bitmap.Wrap(frame.Pixels, frame.Dib.dsBm.bmWidth, frame.Dib.dsBm.bmHeight,
+              frame.Dib.dsBmih.biBitCount == 24 ? orvex::gdi::PixelFormat::Rgb24 : orvex::gdi::PixelFormat::Rgb32,
+              frame.Dib.dsBm.bmWidthBytes, orvex::gdi::Orientation::TopDown);
+  const bool overlayFirst = !Settings.FrameCaptureWithoutOverlay && !P.MotionDetector_Enabled;
   if (overlayFirst) OverlayStep(bitmap, path.Current.Info);
   if (eligible) {
+    // The copy is made only for a capture: other frames hand over their record alone.
+    if (capture) {
+      auto copy = std::make_shared<orvex::gdi::Bitmap>();
+      if (copy->Assign(bitmap)) path.Current.Bitmap = std::move(copy);
+    }
     std::lock_guard lock(path.FrameLock);
     path.Pending = path.Current;
+    path.Current.Bitmap.reset();
   }
   if (!overlayFirst) OverlayStep(bitmap, path.Current.Info);
   if (GraphRunning && eligible) path.PendingMark = true;
@@ -129,9 +140,7 @@ void TVdvWorker::NotifyArrived() {
 }
 
 void TVdvWorker::OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info) {
-  if (!OverlayNeeded) return;
-  orvex::gdi::DeviceContext dc(&frame);
-  Events.OnFrameOverlayUsingDC.Call(&Owner, info, &dc);
+  if (OverlayNeeded) DrawOverlays(frame, info);
 }
 
 // Task worker: serves the frame record handed over by the streaming thread.
@@ -140,8 +149,10 @@ void TVdvWorker::PollFrames() {
   {
     std::lock_guard lock(Frames.FrameLock);
     Frames.Served = Frames.Pending;
+    Frames.Pending.Bitmap.reset();
   }
   if (auto handler = Events.OnFrameProgress.Get(); handler && !Destroying && !Stopping)
     (*handler)(&Owner, Frames.Served.Info);
+  ServeStep();
   Frames.PendingMark = false;
 }

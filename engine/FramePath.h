@@ -5,14 +5,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 
+#include "engine/EngineEnums.h"
 #include "engine/FrameTypes.h"
 #include "engine/filters/FilterInterfaces.h"
 
 class TVdvWorker;
 
 struct TFrameRecord {
+  std::shared_ptr<orvex::gdi::Bitmap> Bitmap;  // the captured picture, when this frame was captured
   TFrameInfo Info;
   std::int32_t RunningCounter = 0;
   std::int64_t SampleTime = 0;  // 100-ns units
@@ -34,6 +38,12 @@ class TFramePath {
   std::atomic<bool> InsideCallback{false};
   std::atomic<std::uint32_t> LastNotifyTick{0};
   std::atomic<std::int64_t> LastClock{0};
+
+  // A capture asked for by CaptureFrame, waiting for the next eligible frame.
+  std::atomic<bool> RequestWaiting{false};
+  TFrameCaptureDest RequestDest = fc_TBitmap;
+  std::string RequestFileName;
+  std::string LastRequestFile;
 
  private:
   std::int64_t startTime_ = -1;

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr std::uint64_t kMinimumFreeBytes = 25000000;
+const std::string kRecordingExtension = "avi";
 
 // "yymmdd_hhmmss_zzz" of the local time now.
 std::string DateTimeStem() {
@@ -34,6 +35,34 @@ std::string FolderOf(const std::string& file) {
 
 }  // namespace
 
+std::string TVdvWorker::AutomaticFolder() const {
+  std::string folder = P.StoragePath.empty() ? std::filesystem::current_path().string() : P.StoragePath;
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// folder + prefix + (date and time, or the next number) + "." + extension.
+std::string TVdvWorker::AutomaticFileName(const std::string& extension) {
+  TSyncManager* manager = TSyncManager::Instance();
+  if (!manager) return "";
+  const std::string folder = AutomaticFolder();
+  if (StoragePathChanged) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    manager->RescanFolder(folder, P.AutoFilePrefix, kRecordingExtension);
+    StoragePathChanged = false;
+  }
+  std::string stem;
+  if (P.AutoFileName == fn_DateTime) {
+    stem = DateTimeStem();
+  } else {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%06d", manager->NextSequentialNumber(folder, P.AutoFilePrefix, extension));
+    stem = digits;
+  }
+  return folder + P.AutoFilePrefix + stem + "." + extension;
+}
+
 bool TVdvWorker::DetermineRecordingFile(std::string& fileName) {
   fileName.clear();
   FileNamedAutomatically = false;
@@ -44,24 +73,11 @@ bool TVdvWorker::DetermineRecordingFile(std::string& fileName) {
     fileName = requested;
   } else {
     if (requested == "RENEW") P.RecordingFileName.clear();
-    std::string folder = P.StoragePath.empty() ? std::filesystem::current_path().string() : P.StoragePath;
-    if (folder.back() != '/') folder += '/';
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    const std::string extension = "avi";
-    std::string stem;
-    if (P.AutoFileName == fn_DateTime) {
-      stem = DateTimeStem();
-    } else {
-      TSyncManager& manager = TSyncManager::Acquire();
-      const int number = manager.NextSequentialNumber(folder, P.AutoFilePrefix, extension);
-      ReservedKey = TSyncManager::CounterKey(folder, P.AutoFilePrefix, extension);
-      ReservedNumber = manager.CounterValue(ReservedKey);
-      char digits[16];
-      std::snprintf(digits, sizeof digits, "%06d", number);
-      stem = digits;
+    fileName = AutomaticFileName(kRecordingExtension);
+    if (P.AutoFileName == fn_Sequential) {
+      ReservedKey = TSyncManager::CounterKey(AutomaticFolder(), P.AutoFilePrefix, kRecordingExtension);
+      ReservedNumber = TSyncManager::Acquire().CounterValue(ReservedKey);
     }
-    fileName = folder + P.AutoFilePrefix + stem + "." + extension;
     FileNamedAutomatically = true;
   }
   WrittenFile = fileName;

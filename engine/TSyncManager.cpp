@@ -154,13 +154,13 @@ void TSyncManager::SetCounterValue(const std::string& key, int value) { counters
 // Numbering goes on after the highest number found in the folder for this
 // prefix and extension (and for bmp and jpg, which snapshots use).
 void TSyncManager::ScanFolderCounters(const std::string& folder, const std::string& prefix,
-                                      const std::string& extension) {
+                                      const std::string& extension, bool always) {
   bool added = false;
   for (const std::string& ext : {std::string("bmp"), std::string("jpg"), extension}) {
     const std::string key = CounterKey(folder, prefix, ext);
     if (counters_.emplace(key, 0).second) added = true;
   }
-  if (!added) return;
+  if (!added && !always) return;
   std::error_code ec;
   for (const auto& item : std::filesystem::directory_iterator(folder, ec)) {
     const std::string name = item.path().filename().string();
@@ -178,7 +178,7 @@ void TSyncManager::ScanFolderCounters(const std::string& folder, const std::stri
 int TSyncManager::NextSequentialNumber(const std::string& folder, const std::string& prefix,
                                        const std::string& extension) {
   const std::string key = CounterKey(folder, prefix, extension);
-  if (!counters_.count(key)) ScanFolderCounters(folder, prefix, extension);
+  if (!counters_.count(key)) ScanFolderCounters(folder, prefix, extension, false);
   const auto it = counters_.find(key);
   if (it == counters_.end()) {
     Log("ERROR: sequential file count not found: " + key);

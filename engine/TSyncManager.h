@@ -44,6 +44,10 @@ class TSyncManager {
   // The last number handed out for a key, or -1 when the key is unknown.
   int CounterValue(const std::string& key) const;
   void SetCounterValue(const std::string& key, int value);
+  // Reads the folder's numbers again (the storage folder changed).
+  void RescanFolder(const std::string& folder, const std::string& prefix, const std::string& extension) {
+    ScanFolderCounters(folder, prefix, extension, true);
+  }
   static std::string CounterKey(const std::string& folder, const std::string& prefix, const std::string& extension);
 
   // Capture devices are used by one engine at a time.
@@ -62,7 +66,8 @@ class TSyncManager {
   void OnIdle(bool& done);
   void Scan();
 
-  void ScanFolderCounters(const std::string& folder, const std::string& prefix, const std::string& extension);
+  void ScanFolderCounters(const std::string& folder, const std::string& prefix, const std::string& extension,
+                          bool always);
 
   TCSList<TVdvWorker*> instances_;
   std::map<std::string, int> counters_;

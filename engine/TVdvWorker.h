@@ -28,6 +28,10 @@ namespace orvex::gdi {
 class Bitmap;
 }
 
+// The capture file name with the destination's extension (snap -> snap.jpg,
+// snap.png -> snap.jpg, snap.JPG kept).
+std::string NormaliseCaptureFileName(const std::string& name, const std::string& extension);
+
 // Requests the application reaches; 0 to 4 are queued, the others run at once.
 enum TRequest : int {
   rq_DeviceLost = 0,
@@ -172,6 +176,9 @@ class TVdvWorker {
   void SetGraphRunning(const std::string& tag);
   void TakeSettingsSnapshot();
   bool DetermineRecordingFile(std::string& fileName);
+  std::string AutomaticFolder() const;
+  std::string AutomaticFileName(const std::string& extension);
+  bool StoragePathChanged = true;
   void GiveBackReservedNumber();
   void OnGraphMessage(GstMessage* message, std::uint64_t serial);
   void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text);
@@ -181,6 +188,12 @@ class TVdvWorker {
   void NotifyArrived();
   void OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
   void PollFrames();
+
+  // --- frame capture (FrameCapture.cpp) ---
+  bool CaptureFrame(TFrameCaptureDest dest, const std::string& fileName);
+  void ServeStep();
+  void ServeCapture(TFrameCaptureDest dest, const std::string& fileName);
+  std::string CaptureFileName(const std::string& given, const std::string& extension);
   void RecomputeOverlayNeeded();
   bool EnumerationDone() const;
 

@@ -94,7 +94,12 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(std::string, AutoFilePrefix)
   std::string RecordingFileName() const { return worker_->P.RecordingFileName; }
   void setRecordingFileName(const std::string& fileName);
-  VDV_STORED_PROPERTY(std::string, StoragePath)
+  std::string StoragePath() const { return worker_->P.StoragePath; }
+  // The folder is created and scanned for numbers before the next automatic name.
+  void setStoragePath(const std::string& path) {
+    worker_->P.StoragePath = path;
+    worker_->StoragePathChanged = true;
+  }
   VDV_STORED_PROPERTY(int, VideoCompression_KeyFrameRate)
   VDV_STORED_PROPERTY(int, VideoCompression_PFramesPerKeyFrame)
   VDV_STORED_PROPERTY(double, VideoCompression_Quality)
@@ -216,6 +221,10 @@ class VOduduDudiviv : public QWidget {
   bool StartPreview() { return worker_->StartPreview(); }
   bool StartRecording() { return worker_->StartRecording(); }
   void StopRecording() { worker_->StopRecording(); }
+  // Asks for the next frame as a bitmap or a file; the result comes by OnFrameCaptureCompleted.
+  bool CaptureFrame(TFrameCaptureDest dest, const std::string& fileName) {
+    return worker_->CaptureFrame(dest, fileName);
+  }
 
   // Run state and identity
   TEngineState EngineState() const { return worker_->State; }

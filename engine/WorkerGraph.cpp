@@ -255,6 +255,7 @@ void TVdvWorker::Clear(bool resetState) {
   FileWriter = nullptr;
   Graph.reset();
   if (FrameSlot) FrameSlot->Clear();
+  Frames.Reset();  // the served picture goes with the graph
   LogLine("interfaces cl");
   Owner.update();
   LogLine("all cleared");
