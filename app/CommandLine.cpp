@@ -1,10 +1,35 @@
 #include "app/CommandLine.h"
 
+#include <cstdlib>
+
 #include "engine/EngineVersion.h"
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   TCommandLine result;
-  for (const std::string& arg : args) {
+  // The value after an option that takes one; empty and an error when missing.
+  auto value = [&](std::size_t& i, const std::string& option) -> std::string {
+    if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) return args[++i];
+    result.error = "option '" + option + "' needs a value; try 'orvex --help'";
+    return {};
+  };
+  for (std::size_t i = 0; i < args.size() && result.error.empty(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--record") {
+      result.recordFile = value(i, arg);
+      continue;
+    }
+    if (arg == "--snapshot") {
+      result.snapshotFile = value(i, arg);
+      continue;
+    }
+    if (arg == "--seconds") {
+      const std::string text = value(i, arg);
+      char* end = nullptr;
+      result.seconds = std::strtod(text.c_str(), &end);
+      if (result.error.empty() && (text.empty() || *end || !(result.seconds > 0) || result.seconds > 86400 * 7))
+        result.error = "'--seconds " + text + "' is not a number of seconds between 0 and a week";
+      continue;
+    }
     if (arg == "--help" || arg == "-h") {
       result.help = true;
     } else if (arg == "--version" || arg == "-v") {
@@ -31,6 +56,9 @@ std::string UsageText() {
          "  --test-devices    also list the built-in test camera and test microphone\n"
          "  --list-devices    print the capture devices, compressors and formats with the\n"
          "                    indexes of the capture settings, then exit\n"
+         "  --record FILE     record to FILE with the stored settings, windows hidden, then exit\n"
+         "  --seconds N       how long --record records (default 5)\n"
+         "  --snapshot FILE   save one snapshot as FILE (.bmp, .jpg or .gif), windows hidden\n"
          "\n"
          "Settings are kept in $ORVEX_CONFIG_DIR, else $XDG_CONFIG_HOME/orvex,\n"
          "else ~/.config/orvex.\n";

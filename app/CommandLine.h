@@ -10,8 +10,11 @@ struct TCommandLine {
   bool version = false;
   bool testDevices = false;
   bool listDevices = false;
+  std::string recordFile;  // --record FILE
+  double seconds = 5;      // --seconds N
+  std::string snapshotFile;  // --snapshot FILE
   // Options that work without a window or a display.
-  bool Headless() const { return listDevices; }
+  bool Headless() const { return listDevices || !recordFile.empty() || !snapshotFile.empty(); }
   std::string error;  // set when the options cannot be used
 };
 

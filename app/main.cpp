@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "app/CommandLine.h"
+#include "app/HeadlessRecording.h"
 #include "app/ListDevices.h"
 #include "app/TApplication.h"
 #include "engine/VOduduDudiviv.h"
@@ -29,6 +30,11 @@ int main(int argc, char** argv) {
   if (options.listDevices) {
     VOduduDudiviv engine;
     return ListDevices(engine, stdout);
+  }
+  if (!options.recordFile.empty()) {
+    const int exitCode = RecordHeadless(application, options.recordFile, options.seconds);
+    application.DestroyForms();
+    return exitCode;
   }
   application.CreateForms();
   const int exitCode = application.Run();

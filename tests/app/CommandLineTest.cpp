@@ -26,3 +26,20 @@ TEST(CommandLine, VersionNamesProgramAndEngine) {
   EXPECT_EQ(VersionText(),
             "Orvex Ziru v1.4\nVOduduDudiviv v7.2 (build 7.2.4 rev n, March 14, 2005)\n");
 }
+
+TEST(CommandLine, RecordAndSnapshotTakeTheirValues) {
+  const TCommandLine record = ParseCommandLine({"--test-devices", "--record", "out.avi", "--seconds", "2.5"});
+  EXPECT_TRUE(record.error.empty()) << record.error;
+  EXPECT_EQ(record.recordFile, "out.avi");
+  EXPECT_DOUBLE_EQ(record.seconds, 2.5);
+  EXPECT_TRUE(record.Headless());
+  EXPECT_EQ(ParseCommandLine({"--snapshot", "shot.jpg"}).snapshotFile, "shot.jpg");
+  EXPECT_FALSE(ParseCommandLine({"--test-devices"}).Headless());
+}
+
+TEST(CommandLine, MissingOrBadValuesAreErrors) {
+  EXPECT_NE(ParseCommandLine({"--record"}).error.find("'--record' needs a value"), std::string::npos);
+  EXPECT_NE(ParseCommandLine({"--record", "--seconds", "3"}).error.find("needs a value"), std::string::npos);
+  for (const char* bad : {"0", "-1", "abc", "3x", "nan", "99999999"})
+    EXPECT_FALSE(ParseCommandLine({"--record", "a.avi", "--seconds", bad}).error.empty()) << bad;
+}
