@@ -58,7 +58,7 @@ void TVdvWorker::DrawOverlays(orvex::gdi::Bitmap& frame, const TFrameInfo& info)
                                   P.TextOverlay_Align, P.TextOverlay_BkColor, P.TextOverlay_Transparent};
     TextOverlay.Draw(dc, info, style);
   }
-  if (!Destroying) Events.OnFrameOverlayUsingDC.Call(&Owner, info, &dc);
+  if (!Destroying && !Stopping) Events.OnFrameOverlayUsingDC.Call(&Owner, info, &dc);
 }
 
 // Made lazily: an engine that never shows text never loads a font.

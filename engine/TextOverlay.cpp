@@ -198,7 +198,7 @@ void TTextOverlay::Draw(DeviceContext& dc, const TFrameInfo& info, const TTextOv
   text.clear();
   ExpandText(info, text);
   if (text.empty()) return;
-  const std::shared_ptr<const TTextOverlayFont> font = font_.load();
+  const std::shared_ptr<const TTextOverlayFont> font = PublishedFont();
 
   const int oldMode = dc.SetBkMode(style.Transparent ? TRANSPARENT : OPAQUE);
   const COLORREF oldBk = style.Transparent ? dc.GetBkColor() : dc.SetBkColor(style.BkColor);
@@ -213,6 +213,11 @@ void TTextOverlay::Draw(DeviceContext& dc, const TFrameInfo& info, const TTextOv
   dc.SetBkMode(oldMode);
 }
 
+std::shared_ptr<const TTextOverlayFont> TTextOverlay::PublishedFont() const {
+  std::lock_guard lock(publishMutex_);
+  return font_;
+}
+
 bool TTextOverlay::SyncFont(const TFont& font, std::string* error) {
   std::lock_guard lock(fontMutex_);
   if (fontMade_ && font == fontSnapshot_) return true;
@@ -225,7 +230,11 @@ bool TTextOverlay::SyncFont(const TFont& font, std::string* error) {
   description.strikeOut = font.StrikeOut;
   std::string why;
   std::shared_ptr<const orvex::gdi::Font> made = orvex::gdi::Font::Shared(description, &why);
-  font_.store(std::make_shared<const TTextOverlayFont>(TTextOverlayFont{made, font.Color}));
+  auto published = std::make_shared<const TTextOverlayFont>(TTextOverlayFont{made, font.Color});
+  {
+    std::lock_guard publish(publishMutex_);
+    font_.swap(published);
+  }  // the previous font goes here, outside the lock, unless a frame still draws with it
   fontSnapshot_ = font;
   fontMade_ = true;
   if (!made && error) *error = why.empty() ? "no font matches \"" + font.Name + "\"" : why;

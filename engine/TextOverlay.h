@@ -13,7 +13,7 @@
 // its own mark on a record before it looks at the other side's mark, so they
 // never touch one record at the same time, and the renderer never waits: it
 // only backs off from a record that is being rebuilt. The font goes over as
-// an immutable object behind an atomic shared_ptr.
+// an immutable object behind a shared_ptr that a tiny lock guards.
 
 #include <array>
 #include <atomic>
@@ -93,7 +93,7 @@ class TTextOverlay {
   // hands it to the renderer. A font that cannot be made leaves the stock
   // font (with the given colour) and answers false with the reason in *error.
   bool SyncFont(const TFont& font, std::string* error = nullptr);
-  bool HasFont() const { return font_.load() != nullptr; }
+  bool HasFont() const { return PublishedFont() != nullptr; }
 
   // Appends the current template expanded for one frame.
   void ExpandText(const TFrameInfo& info, std::string& out) const;
@@ -113,7 +113,12 @@ class TTextOverlay {
   std::atomic<int> current_{0};
   mutable std::mutex setMutex_;  // one setter at a time
 
-  std::atomic<std::shared_ptr<const TTextOverlayFont>> font_;
+  std::shared_ptr<const TTextOverlayFont> PublishedFont() const;
+
+  // Held only to copy or swap the pointer. (std::atomic<shared_ptr> would do,
+  // but GCC 12's is not clean under the thread sanitizer.)
+  mutable std::mutex publishMutex_;
+  std::shared_ptr<const TTextOverlayFont> font_;
   std::mutex fontMutex_;
   TFont fontSnapshot_;
   bool fontMade_ = false;

@@ -258,6 +258,11 @@ TEST_F(TextOverlayDrawTest, HookGetsTheFrameAfterTheText) {
   EXPECT_EQ(seenBitmap, nullptr);
   EXPECT_EQ(seenFrame, 43);
   EXPECT_TRUE(ChangesWithin(0, 0, 0, 0));
+
+  worker().Stopping = true;  // a stopping engine raises no events
+  Draw(44);
+  worker().Stopping = false;
+  EXPECT_EQ(seenFrame, 43);
 }
 
 TEST_F(TextOverlayDrawTest, FontChangesShowAtTheNextFrame) {
