@@ -147,3 +147,39 @@ TEST_F(RecordingTest, CompressedRecordingsUseTheChosenEncoder) {
   EXPECT_EQ(probe.First("video")->codecName, "mjpeg");
   EXPECT_EQ(orvex::test::DecodeErrors(file), "");
 }
+
+TEST_F(RecordingTest, ADiskThatFailsDuringTheRecordingStopsItWithoutHanging) {
+  // /dev/full refuses every write with "no space left on device"; the drive
+  // looks roomy when the recording starts and full once it runs.
+  static std::atomic<bool> full{false};
+  full = false;
+  orvex::kernel::SetDriveQueryForTesting([](const std::string&) {
+    return orvex::kernel::DriveInfo{full ? std::uint64_t{0} : std::uint64_t{1} << 40, orvex::kernel::DriveKind::Local};
+  });
+  engine->setRecordingFileName("/dev/full");
+  engine->StartRecording();
+  full = true;
+  ASSERT_TRUE(WaitUntil([&] { return events.diskFull == 1; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return !events.completed.empty(); }, 5000));
+  EXPECT_FALSE(events.completed[0].second);
+  EXPECT_EQ(engine->EngineState(), es_Stopped);
+  // The program goes on: a preview starts again.
+  EXPECT_TRUE(engine->StartPreview());
+}
+
+TEST_F(RecordingTest, AFullDiskLeavesAFileThatPlaysUpToItsLastFrame) {
+  const fs::path mount = storage / "small";
+  fs::create_directories(mount);
+  if (std::system(("mount -t tmpfs -o size=30m tmpfs " + mount.string() + " 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string file = (mount / "full.avi").string();
+  engine->setRecordingFileName(file);
+  ASSERT_TRUE(engine->StartRecording());
+  EXPECT_TRUE(WaitUntil([&] { return events.diskFull == 1 && !events.completed.empty(); }, 15000));
+  ASSERT_FALSE(events.completed.empty());
+  EXPECT_FALSE(events.completed[0].second);
+  const auto probe = orvex::test::ProbeFile(file);
+  const auto* video = probe.First("video");
+  EXPECT_TRUE(video && video->frames > 10) << probe.error;
+  std::system(("umount " + mount.string()).c_str());
+}
