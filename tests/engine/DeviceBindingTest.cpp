@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <gst/gst.h>
+
 #include "engine/DeviceStore.h"
 #include "engine/TSyncManager.h"
 #include "engine/VOduduDudiviv.h"
@@ -190,4 +192,46 @@ TEST_F(DeviceBinding, AStoreOfAnotherVersionIsDropped) {
   orvex::reg::TRegistry reg;
   EXPECT_FALSE(reg.KeyExists(std::string(device_store::kRootPath) + "Devices\\Old"));
   EXPECT_TRUE(reg.KeyExists(std::string(device_store::kRootPath) + "v7.2 (build 7.2.4 rev n, March 14, 2005)"));
+}
+
+namespace {
+// Answers property pages from the test: changes one value and presses OK.
+std::vector<std::string> g_pagesShown;
+bool AnswerPages(QWidget*, const std::string& title, std::vector<orvex::media::ElementProperty>& properties,
+                 const std::function<void(const std::string&, const std::string&)>& onChange) {
+  g_pagesShown.push_back(title);
+  for (auto& p : properties)
+    if (p.name == "quality") {
+      p.value = "33";
+      onChange(p.name, p.value);
+    }
+  return true;
+}
+}  // namespace
+
+TEST_F(DeviceBinding, CompressorPagesStoreTheChangedSettings) {
+  source.devices[DeviceCategory::VideoCompressor].clear();
+  auto& jpeg = source.Add(DeviceCategory::VideoCompressor, "JPEG image encoder", "jpegenc");
+  struct Maker : orvex::media::ElementMaker {
+    GstElement* CreateElement(const char* name) const override { return gst_element_factory_make("jpegenc", name); }
+  };
+  jpeg.maker = std::make_shared<Maker>();
+  VOduduDudiviv& e = Engine();
+  VOduduDudiviv::SetPropertyDialogRunner(&AnswerPages);
+  e.setVideoCompressor(0);
+  EXPECT_TRUE(e.IsDialogAvailable(dk_VideoCompressor));
+  EXPECT_TRUE(e.ShowDeviceDialog(dk_VideoCompressor));
+  VOduduDudiviv::SetPropertyDialogRunner(nullptr);
+  EXPECT_EQ(g_pagesShown, (std::vector<std::string>{"JPEG image encoder"}));
+  const auto state = device_store::LoadCompressorState(TDevices::KeyOf("jpegenc", "JPEG image encoder"));
+  ASSERT_TRUE(state.has_value());
+  EXPECT_NE(state->find("quality=33"), std::string::npos);
+}
+
+TEST_F(DeviceBinding, NoDialogWithoutAVideoDeviceOrForAnUnknownKind) {
+  source.devices[DeviceCategory::VideoInput].clear();
+  VOduduDudiviv& e = Engine();
+  EXPECT_FALSE(e.ShowDeviceDialog(dk_VideoDevice));
+  EXPECT_EQ(reports.back(), "ERROR: no video capture device");
+  EXPECT_FALSE(e.ShowDeviceDialog(7));
 }
