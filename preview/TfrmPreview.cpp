@@ -1,10 +1,14 @@
 #include "preview/TfrmPreview.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QTimer>
 
+#include "platform/dialogs/FileFilter.h"
 #include "preview/FrameOverlayPainter.h"
 #include "preview/RecordingClock.h"
 #include "preview/RecordingStatusView.h"
+#include "preview/SnapshotSaver.h"
 
 namespace {
 constexpr int kEngineWidth = 369;
@@ -139,6 +143,10 @@ void TfrmPreview::ApplyStoredEngineValues() {
   e.setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
     VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
   });
+  e.setOnFrameCaptureCompleted([this](VOduduDudiviv* s, const TFrameData& frame, TFrameCaptureDest dest,
+                                      const std::string& name, bool ok) {
+    VOduduDudiviv1FrameCaptureCompleted(s, frame, dest, name, ok);
+  });
   e.EndLoading();
 }
 
@@ -161,4 +169,47 @@ void TfrmPreview::Timer1Timer() {
 // Frames that arrive before the overlay painter exists go out without images.
 void TfrmPreview::VOduduDudiviv1FrameOverlayUsingDC(VOduduDudiviv*, const TFrameInfo& frameInfo, HDC dc) {
   if (IFrameOverlayPainter* painter = overlayPainter_.load()) painter->PaintFrameOverlay(frameInfo, dc);
+}
+
+// Scales the captured frame to the chosen size and saves it where the user
+// says. The frame stays the engine's; nothing of it is kept.
+void TfrmPreview::VOduduDudiviv1FrameCaptureCompleted(VOduduDudiviv*, const TFrameData& frameData,
+                                                      TFrameCaptureDest, const std::string&, bool) {
+  if (!frameData.Bitmap) return;
+  const ISnapshotChoices* choices = snapshotChoices_;
+  const TSnapshotSizeMode mode = choices ? choices->SnapshotSizeMode() : ss_Video;
+  const TSnapshotFormat format = choices ? choices->SnapshotFormat() : sf_BMP;
+
+  TSnapshotSize custom;
+  if (mode == ss_Custom) {
+    const std::string width = choices->CustomWidthText();
+    const std::string height = choices->CustomHeightText();
+    const std::optional<int> w = ParseWholeNumber(width);
+    const std::optional<int> h = ParseWholeNumber(height);
+    if (!w || !h) return ShowSnapshotError(QString::fromStdString(NotAnIntegerMessage(!w ? width : height)));
+    custom = {*w, *h};
+  }
+  const TSnapshotSize size = SnapshotTargetSize(
+      mode, {VOduduDudiviv1->VideoWidth(), VOduduDudiviv1->VideoHeight()}, PrimaryScreenPixelSize(), custom);
+
+  orvex::gdi::Bitmap working;
+  if (const TSnapshotResult made = MakeSnapshotBitmap(*frameData.Bitmap, size, working); !made)
+    return ShowSnapshotError(QString::fromStdString(made.Error));
+
+  SaveDialog1.defaultExt = SnapshotDefaultExtension(format);
+  SaveDialog1.filter = SnapshotFilter(format);
+  QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+  const std::optional<QString> chosen = orvex::dialogs::CommonDialogs().SaveFile(owner, SaveDialog1);
+  if (!chosen) return;
+  // The next snapshot proposes this path again.
+  SaveDialog1.fileName = orvex::dialogs::WithDefaultExtension(*chosen, SaveDialog1.defaultExt);
+  const TSnapshotResult written =
+      WriteSnapshotFile(working, format, QFile::encodeName(SaveDialog1.fileName).toStdString());
+  if (!written) ShowSnapshotError(QString::fromStdString(written.Error));
+}
+
+void TfrmPreview::ShowSnapshotError(const QString& text) {
+  QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+  orvex::dialogs::CommonDialogs().MessageBox(owner, "Orvex Ziru", text, orvex::dialogs::MsgIcon::Stop,
+                                             orvex::dialogs::MsgButtons::Ok);
 }
