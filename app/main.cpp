@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
   }
   if (options.testDevices) setenv("ORVEX_TEST_DEVICES", "1", 1);
   // Headless work needs no display: Qt draws nothing on its offscreen platform.
-  if (options.Headless() && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  auto set = [](const char* name) { return std::getenv(name) && *std::getenv(name); };
+  if (options.Headless() && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
   TApplication application(argc, argv);
   if (options.listDevices) {
