@@ -1,5 +1,6 @@
-// Draws the main window's background and button pictures into a folder; the
-// build runs it and compiles the result into the program as Qt resources.
+// Draws the main window's background and button pictures, and the snapshot
+// button's glyphs, into a folder; the build runs it and compiles the result
+// into the program as Qt resources.
 //
 //   orvex_draw_pictures <folder>
 
@@ -19,6 +20,7 @@ namespace {
 constexpr int kBackgroundWidth = 464;
 constexpr int kBackgroundHeight = 236;
 constexpr int kIconSize = 40;
+constexpr int kGlyphSize = 32;
 
 const QColor kInk(0x1f, 0x3a, 0x5f);
 const QColor kRed(0xd0, 0x21, 0x2b);
@@ -129,6 +131,23 @@ void Help(QPainter& p) {
   p.drawText(QRectF(4, 4, 32, 32), Qt::AlignCenter, "?");
 }
 
+// The snapshot window's button, up and held down: held down it sinks a pixel
+// and the flash lights.
+void SnapShotGlyph(QPainter& p, bool down) {
+  if (down) p.translate(1, 1);
+  p.setPen(QPen(kInk, 2));
+  p.setBrush(down ? kInk.darker(130) : kInk);
+  p.drawRoundedRect(QRectF(3, 9, 26, 19), 3, 3);
+  p.drawRect(QRectF(10, 5, 9, 4));
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(16, 18.5), 6, 6);
+  p.setBrush(kInk);
+  p.drawEllipse(QPointF(16, 18.5), 2.5, 2.5);
+  p.setPen(Qt::NoPen);
+  p.setBrush(down ? QColor(0xff, 0xd4, 0x3b) : QColor(0x9e, 0xc5, 0xf0));
+  p.drawEllipse(QPointF(24.5, 13), 2, 2);
+}
+
 bool Save(const QString& folder, const QString& name, int width, int height,
           const std::function<void(QPainter&)>& draw) {
   QImage image = Canvas(width, height);
@@ -167,5 +186,9 @@ int main(int argc, char** argv) {
                                                                  {"btnSnapShot", Camera},
                                                                  {"btnHelp", Help}};
   for (const auto& [name, draw] : buttons) ok = Save(folder, name, kIconSize, kIconSize, draw) && ok;
+  for (const bool down : {false, true})
+    ok = Save(folder, down ? "SnapShotDown" : "SnapShotUp", kGlyphSize, kGlyphSize,
+              [down](QPainter& p) { SnapShotGlyph(p, down); }) &&
+         ok;
   return ok ? 0 : 1;
 }
