@@ -63,6 +63,7 @@ void TApplication::CreateForms() {
   created(frmVideoProcessing = new TfrmVideoProcessing(engine));
   created(frmSnapShot = new TfrmSnapShot(engine));
   created(frmOverlay = new TfrmOverlay(engine));
+  frmPreview->SetFrameOverlayPainter(&frmOverlay->Compositor());
 }
 
 int TApplication::Run() {
@@ -78,6 +79,11 @@ static void DestroyForm(T*& form) {
 }
 
 void TApplication::DestroyForms() {
+  // Detaching waits for a frame still in the handler, so none reads the image slots as they go.
+  if (frmPreview) {
+    frmPreview->VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
+    frmPreview->SetFrameOverlayPainter(nullptr);
+  }
   DestroyForm(frmOverlay);
   DestroyForm(frmSnapShot);
   DestroyForm(frmVideoProcessing);

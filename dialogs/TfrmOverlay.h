@@ -1,17 +1,96 @@
 #pragma once
-// The "Video Overlay" window.
+// The "Video Overlay" window: the engine's one line of text and the three
+// image overlays. Restores both from the overlay settings and the kept image
+// files while it is created, and stores the settings again when it goes.
+//
+// It owns the image overlay slots and the compositor that draws them on the
+// frame path. Detach the compositor from the preview before this window is
+// destroyed.
 
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "engine/EngineEnums.h"
+#include "platform/dialogs/CommonDialogs.h"
+#include "preview/ImageOverlayCompositor.h"
+#include "preview/ImageOverlaySlots.h"
 #include "widgets/TForm.h"
 
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class TOverlayImageRow;
 class VOduduDudiviv;
+struct TFont;
 
 class TfrmOverlay : public TForm {
   Q_OBJECT
 
  public:
+  static constexpr int kImageRows = TImageOverlaySlots::kCount;
+
   explicit TfrmOverlay(VOduduDudiviv& engine);
   ~TfrmOverlay() override;
 
+  TImageOverlaySlots& ImageSlots() { return slots_; }
+  // The per-frame painter of the images (the preview's frame overlay handler).
+  IFrameOverlayPainter& Compositor() { return compositor_; }
+  // Image rows 1..3 as indexes 0..2.
+  TOverlayImageRow& ImageRow(int index) { return *rows_.at(static_cast<std::size_t>(index)); }
+
+  // Group " Text Overlay ".
+  QLineEdit* Edit1;
+  QPushButton* JvXPButton1;  // "Font"
+  QPushButton* btnReset1;    // "Background Color"
+  QFrame* Shape1;
+  QCheckBox* cbNegative;       // "Transparent"
+  QRadioButton* RadioButton1;  // Top Left
+  QRadioButton* RadioButton5;  // Top
+  QRadioButton* RadioButton2;  // Top Right
+  QRadioButton* RadioButton3;  // Bottom Left
+  QRadioButton* RadioButton6;  // Bottom
+  QRadioButton* RadioButton4;  // Bottom Right
+  QCheckBox* JvXPCheckbox1;    // "Visible"
+
+  orvex::dialogs::FontChoice FontDialog1;
+  std::uint32_t ColorDialog1 = clWhite;  // the colour dialog's colour, 0x00BBGGRR
+  orvex::dialogs::FileDialogOptions OpenDialog1;
+
+  // The code of the checked text radio; 0 when none is.
+  int TextPositionCode() const;
+
+  // Handlers of the text group.
+  void Edit1Change();
+  void JvXPButton1Click();
+  void btnReset1Click();
+  void cbNegativeClick();
+  void RadioButton1Click();  // text placement, shared by the six text radios
+  void JvXPCheckbox1Click();
+
+  // Reads the overlay group, applies it to the controls, the engine and the
+  // slots, restores the kept images and writes the group back.
+  void LoadSettings();
+  // Writes the overlay group; throws reg::ERegistryException when it cannot.
+  void SaveSettings();
+
  private:
+  void BuildTextGroup();
+  void BuildImageGroup();
+  void SetShapeColor(std::uint32_t color);
+  // Saves, showing the error box instead of throwing.
+  void TrySaveSettings();
+
   VOduduDudiviv& engine_;
+  TImageOverlaySlots slots_;
+  TImageOverlayCompositor compositor_{slots_};
+  std::array<QRadioButton*, 6> textRadios_{};  // by position code
+  std::array<std::unique_ptr<TOverlayImageRow>, kImageRows> rows_;
 };
+
+// The engine's font for a font dialog choice, and back.
+TFont ToEngineFont(const orvex::dialogs::FontChoice& choice);
+orvex::dialogs::FontChoice ToFontChoice(const TFont& font);
