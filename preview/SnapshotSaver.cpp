@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <new>
@@ -70,6 +71,15 @@ TSnapshotSize PrimaryScreenPixelSize() {
   const qreal ratio = screen->devicePixelRatio();
   return {static_cast<int>(std::lround(logical.width() * ratio)),
           static_cast<int>(std::lround(logical.height() * ratio))};
+}
+
+std::optional<TSnapshotFormat> SnapshotFormatOfPath(const std::filesystem::path& path) {
+  std::string ext = path.extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".bmp") return sf_BMP;
+  if (ext == ".jpg" || ext == ".jpeg") return sf_JPG;
+  if (ext == ".gif") return sf_GIF;
+  return std::nullopt;
 }
 
 const char* SnapshotDefaultExtension(TSnapshotFormat format) {

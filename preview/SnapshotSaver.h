@@ -54,6 +54,10 @@ TSnapshotSize SnapshotTargetSize(TSnapshotSizeMode mode, TSnapshotSize video, TS
 // Needs a QGuiApplication.
 TSnapshotSize PrimaryScreenPixelSize();
 
+// The format named by a file's extension, in any case: .bmp, .jpg or .jpeg,
+// .gif; nothing for another one.
+std::optional<TSnapshotFormat> SnapshotFormatOfPath(const std::filesystem::path& path);
+
 // Dialog settings of the save dialog for a format.
 const char* SnapshotDefaultExtension(TSnapshotFormat format);  // ".bmp"
 const char* SnapshotFilter(TSnapshotFormat format);            // "Bitmap Files (*.BMP)|*.bmp|..."

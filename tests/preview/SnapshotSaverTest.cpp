@@ -83,7 +83,7 @@ struct FakeMainWindow : IRecordingStatusView {
 
 }  // namespace
 
-TEST(SnapshotText, WholeNumbersAndTheConversionMessage) {
+TEST(SnapshotText, WholeNumbersFormatsAndTheConversionMessage) {
   EXPECT_EQ(ParseWholeNumber("640"), 640);
   EXPECT_EQ(ParseWholeNumber("  12 "), 12);
   EXPECT_EQ(ParseWholeNumber("-5"), -5);
@@ -92,16 +92,11 @@ TEST(SnapshotText, WholeNumbersAndTheConversionMessage) {
   for (const char* bad : {"", " ", "abc", "12a", "1.5", "+-3", "0x10", "2147483648", "6 4"})
     EXPECT_EQ(ParseWholeNumber(bad), std::nullopt) << bad;
   EXPECT_EQ(NotAnIntegerMessage("abc"), "'abc' is not a valid integer value");
-}
-
-TEST(SnapshotSaver, TheSizeModesPickTheirSize) {
-  const TSnapshotSize video{640, 480}, screen{1920, 1080}, custom{320, 200};
-  EXPECT_EQ(SnapshotTargetSize(ss_Video, video, screen, custom), video);
-  EXPECT_EQ(SnapshotTargetSize(ss_Screen, video, screen, custom), screen);
-  EXPECT_EQ(SnapshotTargetSize(ss_Custom, video, screen, custom), custom);
-  const TSnapshotSize primary = PrimaryScreenPixelSize();
-  EXPECT_GT(primary.Width, 0);
-  EXPECT_GT(primary.Height, 0);
+  EXPECT_EQ(SnapshotFormatOfPath("a/shot.BMP"), sf_BMP);
+  EXPECT_EQ(SnapshotFormatOfPath("shot.jpeg"), sf_JPG);
+  EXPECT_EQ(SnapshotFormatOfPath("shot.Gif"), sf_GIF);
+  EXPECT_EQ(SnapshotFormatOfPath("shot.png"), std::nullopt);
+  EXPECT_EQ(SnapshotFormatOfPath("gif"), std::nullopt);
 }
 
 // At the video size the BMP holds the frame's pixels unchanged, whatever the
@@ -265,16 +260,6 @@ class SnapshotHandler : public ::testing::Test {
   TfrmPreview preview{main};
   VOduduDudiviv& engine = *preview.VOduduDudiviv1;
 };
-
-TEST_F(SnapshotHandler, TheEnginesEventReachesTheHandler) {
-  ASSERT_TRUE(engine.OnFrameCaptureCompleted());
-  const auto frame = MakeFrame(engine.VideoWidth(), engine.VideoHeight());
-  TFrameData data;
-  data.Bitmap = frame.get();
-  dialogs.QueueSaveFile(QString::fromStdString((dir / "event.bmp").string()));
-  engine.OnFrameCaptureCompleted()(&engine, data, fc_TBitmap, "", true);
-  EXPECT_TRUE(fs::exists(dir / "event.bmp"));
-}
 
 // Each format sets the dialog's extension and filter, and a name typed
 // without an extension gets it.
