@@ -62,6 +62,7 @@ void TApplication::CreateForms() {
   created(frmConfiguration = new TfrmConfiguration(engine));
   created(frmVideoProcessing = new TfrmVideoProcessing(engine));
   created(frmSnapShot = new TfrmSnapShot(engine));
+  frmPreview->SetSnapshotChoices(frmSnapShot);
   created(frmOverlay = new TfrmOverlay(engine));
   frmPreview->SetFrameOverlayPainter(&frmOverlay->Compositor());
 }
@@ -85,6 +86,7 @@ void TApplication::DestroyForms() {
     frmPreview->SetFrameOverlayPainter(nullptr);
   }
   DestroyForm(frmOverlay);
+  if (frmPreview) frmPreview->SetSnapshotChoices(nullptr);
   DestroyForm(frmSnapShot);
   DestroyForm(frmVideoProcessing);
   DestroyForm(frmConfiguration);
