@@ -3,6 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/HeadlessRecording.h"
+#include "app/HeadlessSnapshot.h"
 #include "app/ListDevices.h"
 #include "app/TApplication.h"
 #include "engine/VOduduDudiviv.h"
@@ -33,6 +34,11 @@ int main(int argc, char** argv) {
   }
   if (!options.recordFile.empty()) {
     const int exitCode = RecordHeadless(application, options.recordFile, options.seconds);
+    application.DestroyForms();
+    return exitCode;
+  }
+  if (!options.snapshotFile.empty()) {
+    const int exitCode = SnapshotHeadless(application, options.snapshotFile);
     application.DestroyForms();
     return exitCode;
   }

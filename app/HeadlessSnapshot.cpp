@@ -1,0 +1,87 @@
+#include "app/HeadlessSnapshot.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/Forms.h"
+#include "app/TApplication.h"
+#include "app/TfrmMain.h"
+#include "dialogs/TfrmSnapShot.h"
+#include "engine/VOduduDudiviv.h"
+#include "preview/SnapshotSaver.h"
+#include "preview/TfrmPreview.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 15000;
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "orvex: %s\n", message.c_str());
+  return 1;
+}
+
+bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  QEventLoop loop;
+  while (!done() && timer.elapsed() < timeoutMs) loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return done();
+}
+
+// The size the snapshot dialog's stored choice gives for this frame.
+std::optional<TSnapshotSize> ChosenSize(const VOduduDudiviv& engine, std::string& error) {
+  const ISnapshotChoices& choices = *frmSnapShot;
+  TSnapshotSize custom;
+  if (choices.SnapshotSizeMode() == ss_Custom) {
+    const auto w = ParseWholeNumber(choices.CustomWidthText());
+    const auto h = ParseWholeNumber(choices.CustomHeightText());
+    if (!w || !h) {
+      error = NotAnIntegerMessage(!w ? choices.CustomWidthText() : choices.CustomHeightText());
+      return std::nullopt;
+    }
+    custom = {*w, *h};
+  }
+  return SnapshotTargetSize(choices.SnapshotSizeMode(), {engine.VideoWidth(), engine.VideoHeight()},
+                            PrimaryScreenPixelSize(), custom);
+}
+
+}  // namespace
+
+int SnapshotHeadless(TApplication& application, const std::string& file) {
+  const auto format = SnapshotFormatOfPath(file);
+  if (!format) return Fail("'" + file + "' must end in .bmp, .jpg or .gif");
+  application.CreateForms();
+  frmMain->ApplyCaptureSettings();
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  if (engine.VideoDevice() < 0 && engine.VideoDevicesCount() > 0) {
+    engine.setVideoDevice(0);
+    std::fprintf(stderr, "orvex: no camera is chosen in the settings; using %s\n", engine.VideoDeviceName().c_str());
+  }
+  std::vector<std::string> errors;
+  engine.setOnLog([&errors](VOduduDudiviv*, TLogType, const std::string& severity, const std::string& message) {
+    if (severity == "ERROR") errors.push_back(message);
+  });
+  engine.HandleNeeded();
+  if (!engine.StartPreview())
+    return Fail("cannot start the camera: " + (errors.empty() ? std::string("no picture") : errors.front()));
+
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::absolute(file, ec);
+  std::optional<TSnapshotResult> result;
+  engine.setOnFrameCaptureCompleted([&](VOduduDudiviv*, const TFrameData& data, TFrameCaptureDest, const std::string&,
+                                        bool) {
+    std::string error;
+    const auto size = ChosenSize(engine, error);
+    result = size ? SaveSnapshot(*data.Bitmap, *format, *size, target) : TSnapshotResult{false, error};
+  });
+  // The first frames may still be on their way: ask until a request is taken.
+  bool requested = false;
+  if (!RunUntil([&] { return requested || (requested = engine.CaptureFrame(fc_TBitmap, "")); }, kTimeoutMs))
+    return Fail("the camera took no snapshot request");
+  if (!RunUntil([&] { return result.has_value(); }, kTimeoutMs)) return Fail("the camera delivered no picture");
+  if (!*result) return Fail(result->Error);
+  std::printf("saved %s\n", target.c_str());
+  return 0;
+}
