@@ -183,3 +183,17 @@ TEST_F(RecordingTest, AFullDiskLeavesAFileThatPlaysUpToItsLastFrame) {
   EXPECT_TRUE(video && video->frames > 10) << probe.error;
   std::system(("umount " + mount.string()).c_str());
 }
+
+TEST_F(RecordingTest, ClosingWhileRecordingStillFinishesTheFile) {
+  const std::string file = (storage / "closing.avi").string();
+  engine->setRecordingFileName(file);
+  ASSERT_TRUE(engine->StartRecording());
+  orvex::test::PumpEvents(1000);
+  host.reset();  // the program closes: the engine goes with its window
+  engine = nullptr;
+  const auto probe = orvex::test::ProbeFile(file);
+  const auto* video = probe.First("video");
+  ASSERT_NE(video, nullptr) << probe.error;
+  EXPECT_GT(video->frames, 20);
+  EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
