@@ -5,14 +5,17 @@
 #include <cstdlib>
 
 #include "app/TApplication.h"
+#include "platform/media/testdevices/TestDevices.h"
 #include "tests/support/TempDir.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   orvex::test::TempDir config;
   setenv("ORVEX_CONFIG_DIR", config.str().c_str(), 1);
-  // The media layer registers the built-in test devices once, when it starts.
-  setenv("ORVEX_TEST_DEVICES", "1", 1);
+  // The device monitor only sees providers registered before it starts; the
+  // test devices are plugged in by the tests that want them.
+  orvex::media::testdevices::Register();
+  orvex::media::testdevices::SetDefaultDevices(false);
   ::testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);
   return RUN_ALL_TESTS();

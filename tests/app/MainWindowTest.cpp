@@ -21,6 +21,7 @@
 #include "dialogs/TfrmVideoProcessing.h"
 #include "engine/TSyncManager.h"
 #include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/media/testdevices/TestDevices.h"
 #include "preview/TfrmPreview.h"
 #include "settings/CaptureSettings.h"
 #include "tests/support/FakeDeviceSource.h"
@@ -120,8 +121,8 @@ class MainWindow : public ::testing::Test {
     });
   }
 
-  SettingsFolder settings;
   orvex::test::FakeDeviceSource source;
+  SettingsFolder settings;  // frees the engine manager while the fake source is still in place
   ScriptedDialogs script;
   std::vector<std::string> reports;
 };
@@ -307,21 +308,6 @@ TEST_F(MainWindow, OkInTheSettingsDialogReappliesEverythingAndDisablesStop) {
   EXPECT_EQ(Engine().VideoSize(), 2);
 }
 
-TEST_F(MainWindow, WindowButtonsBringUpTheirWindows) {
-  Start(WithCamera());
-  const std::pair<QPushButton*, QWidget*> windows[] = {{frmMain->btnPreview, frmPreview},
-                                                       {frmMain->btnVideoProcessing, frmVideoProcessing},
-                                                       {frmMain->btnOverlay, frmOverlay},
-                                                       {frmMain->btnSnapShot, frmSnapShot}};
-  for (const auto& [button, window] : windows) {
-    button->click();
-    EXPECT_TRUE(window->isVisible()) << window->objectName().toStdString();
-    window->close();
-    button->click();
-    EXPECT_TRUE(window->isVisible()) << "the same window comes back";
-  }
-}
-
 TEST_F(MainWindow, HelpAndTheWebLinkGoToTheDesktopOpenerWithoutAWord) {
   Start(WithCamera());
   script.SetShellOpenResult(false);  // nothing to open them with
@@ -350,13 +336,15 @@ TEST_F(MainWindow, ABrokenSettingsFileIsSetAsideWithANotice) {
   EXPECT_EQ(frmConfiguration->cbSVVideoSource->currentIndex(), 0) << "the broken file's values are not used";
 }
 
-// The program's own test devices (the test main asks for them), through the
-// real device monitor.
+// The program's own test devices, through the real device monitor; plugged
+// in for this test only.
 class MainWindowWithTestDevices : public ::testing::Test {
  protected:
+  void SetUp() override { orvex::media::testdevices::SetDefaultDevices(true); }
   void TearDown() override {
     VOduduDudiviv::SetPropertyDialogRunner(nullptr);
     App().DestroyForms();
+    orvex::media::testdevices::SetDefaultDevices(false);
   }
   SettingsFolder settings;
   ScriptedDialogs script;
