@@ -9,6 +9,7 @@
 #include <exception>
 #include <string>
 
+#include "engine/BoundDevices.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
 #include "settings/CaptureSettings.h"
@@ -35,15 +36,7 @@ const QString kDefault = QStringLiteral("-Default-");
 
 // The engine's lists are text, one entry per line.
 void AddLines(QComboBox* list, const std::string& text) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    list->addItem(QString::fromStdString(line));
-    start = end + 1;
-  }
+  for (const std::string& line : TextLines(text)) list->addItem(QString::fromStdString(line));
 }
 
 void Select(QComboBox* list, int index) { list->setCurrentIndex(index < list->count() ? index : -1); }
