@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <glib.h>
 
@@ -10,9 +11,25 @@ namespace {
 
 // Runs the handler once per idle period: armed when the loop wakes up for an
 // event, fired by a GLib idle source once everything pending has been handled.
+// The idle source's own dispatch wakes the loop too, so re-arming waits a
+// moment after each idle event; otherwise the loop would spin on idle events.
 class IdleWatcher {
  public:
   IdleHandler handler;
+
+  void Awake() {
+    if (armed_ || rearmPending_) return;
+    const qint64 wait = kMinimumIdleGapMs - sinceFire_.elapsed();
+    if (!sinceFire_.isValid() || wait <= 0) {
+      Arm();
+      return;
+    }
+    rearmPending_ = true;
+    QTimer::singleShot(static_cast<int>(wait), QCoreApplication::instance(), [this] {
+      rearmPending_ = false;
+      Arm();
+    });
+  }
 
   void Arm() {
     if (armed_) return;
@@ -30,7 +47,7 @@ class IdleWatcher {
     connected_ = true;
     disconnected_ = false;
     auto* dispatcher = QAbstractEventDispatcher::instance();
-    if (dispatcher) QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] { Arm(); });
+    if (dispatcher) QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] { Awake(); });
     qAddPostRoutine([] { Instance().Disconnect(); });
     Arm();
   }
@@ -48,6 +65,7 @@ class IdleWatcher {
   // Answers whether the handler wants to run again at once.
   bool Fire() {
     if (disconnected_) return false;
+    sinceFire_.start();
     bool done = true;
     if (handler) {
       IdleHandler current = handler;  // the handler may replace itself
@@ -62,9 +80,14 @@ class IdleWatcher {
     handler = nullptr;
     connected_ = false;
     armed_ = false;
+    rearmPending_ = false;
   }
 
+  static constexpr qint64 kMinimumIdleGapMs = 100;
+
   bool armed_ = false;
+  bool rearmPending_ = false;
+  QElapsedTimer sinceFire_;
   bool connected_ = false;
   bool disconnected_ = false;
 };
