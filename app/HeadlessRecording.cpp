@@ -1,12 +1,10 @@
 #include "app/HeadlessRecording.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/Forms.h"
+#include "app/RunLoopUntil.h"
 #include "app/TApplication.h"
 #include "app/TfrmMain.h"
 #include "engine/VOduduDudiviv.h"
@@ -21,14 +19,6 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// Runs the event loop until `done` or the timeout.
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  QEventLoop loop;
-  while (!done() && timer.elapsed() < timeoutMs) loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
 
 }  // namespace
 
@@ -63,9 +53,9 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     return Fail("cannot record to " + target + ": " + why);
   }
   const int ms = static_cast<int>(seconds * 1000);
-  RunUntil([&] { return completed; }, ms);  // ends early when the recording stops by itself
+  RunLoopUntil([&] { return completed; }, ms);  // ends early when the recording stops by itself
   if (!completed) engine.StopRecording();
-  if (!RunUntil([&] { return completed; }, kCompletionTimeoutMs)) return Fail("the recording did not finish");
+  if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs)) return Fail("the recording did not finish");
   if (!success) return Fail("the recording to " + target + " failed" + (errors.empty() ? "" : ": " + errors.back()));
   if (!std::filesystem::exists(target, ec) || std::filesystem::file_size(target, ec) == 0)
     return Fail("nothing was written to " + target);

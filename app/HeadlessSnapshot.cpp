@@ -1,11 +1,10 @@
 #include "app/HeadlessSnapshot.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/Forms.h"
+#include "app/RunLoopUntil.h"
 #include "app/TApplication.h"
 #include "app/TfrmMain.h"
 #include "dialogs/TfrmSnapShot.h"
@@ -22,13 +21,6 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  QEventLoop loop;
-  while (!done() && timer.elapsed() < timeoutMs) loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
 
 // The size the snapshot dialog's stored choice gives for this frame.
 std::optional<TSnapshotSize> ChosenSize(const VOduduDudiviv& engine, std::string& error) {
@@ -78,9 +70,9 @@ int SnapshotHeadless(TApplication& application, const std::string& file) {
   });
   // The first frames may still be on their way: ask until a request is taken.
   bool requested = false;
-  if (!RunUntil([&] { return requested || (requested = engine.CaptureFrame(fc_TBitmap, "")); }, kTimeoutMs))
+  if (!RunLoopUntil([&] { return requested || (requested = engine.CaptureFrame(fc_TBitmap, "")); }, kTimeoutMs))
     return Fail("the camera took no snapshot request");
-  if (!RunUntil([&] { return result.has_value(); }, kTimeoutMs)) return Fail("the camera delivered no picture");
+  if (!RunLoopUntil([&] { return result.has_value(); }, kTimeoutMs)) return Fail("the camera delivered no picture");
   if (!*result) return Fail(result->Error);
   std::printf("saved %s\n", target.c_str());
   return 0;
