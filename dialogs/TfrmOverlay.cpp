@@ -201,6 +201,11 @@ void TfrmOverlay::RadioButton1Click() {
   engine_.setTextOverlay_Align(p.Align);
 }
 
+void TfrmOverlay::PlaceForFrameSize() {
+  RadioButton1Click();
+  for (int i = 0; i < TImageOverlaySlots::kCount; ++i) ImageRow(i).RadioClick();
+}
+
 void TfrmOverlay::JvXPCheckbox1Click() { engine_.setTextOverlay_Enabled(JvXPCheckbox1->isChecked()); }
 
 void TfrmOverlay::LoadSettings() {

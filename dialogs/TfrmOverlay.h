@@ -69,6 +69,9 @@ class TfrmOverlay : public TForm {
   void btnReset1Click();
   void cbNegativeClick();
   void RadioButton1Click();  // text placement, shared by the six text radios
+  // Places text and images again for the frame size of this moment (the
+  // capture settings changed it).
+  void PlaceForFrameSize();
   void JvXPCheckbox1Click();
 
   // Reads the overlay group, applies it to the controls, the engine and the

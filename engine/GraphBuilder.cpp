@@ -10,6 +10,7 @@
 #include "engine/TSyncManager.h"
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
+#include "engine/VOduduDudiviv.h"
 #include "engine/VideoRenderer.h"
 #include "platform/media/Capabilities.h"
 #include "platform/media/ElementProperties.h"
@@ -117,6 +118,12 @@ bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
   if (name.find("pinnacle") != std::string::npos && name.find("moviebox") != std::string::npos) return true;
   int width = 0, height = 0;
   const bool sized = w_.ResolveVideoSize(-1, width, height);
+  if (sized && (width != d.VideoWidth || height != d.VideoHeight)) {
+    // The frame size of this run is what captures and overlays measure by.
+    d.VideoWidth = width;
+    d.VideoHeight = height;
+    w_.Owner.VideoSizeChanged();
+  }
   std::string caps;
   for (const auto& cap : d.Video.Info.Descriptor.capabilities) {
     if (cap.subtype != s_.DeviceSubtype || !sized || width < cap.minWidth || width > cap.maxWidth ||
