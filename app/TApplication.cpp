@@ -13,6 +13,9 @@
 #include "platform/kernel/UnhandledException.h"
 #include "platform/registry/RegKey.h"
 #include "preview/TfrmPreview.h"
+#include "widgets/Pictures.h"
+#include "widgets/TBalloonHints.h"
+#include "widgets/TOrvexStyle.h"
 
 TfrmMain* frmMain = nullptr;
 TfrmPreview* frmPreview = nullptr;
@@ -27,6 +30,13 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // Only the main window ends the program, whatever else is open.
   setQuitOnLastWindowClosed(false);
   SetTitle(kTitle);
+  // The desktop matches the windows to the desktop entry by this name.
+  setDesktopFileName("orvex");
+  setWindowIcon(orvex::widgets::ApplicationIcon());
+  setStyle(new TOrvexStyle);
+  setPalette(style()->standardPalette());
+  balloonHints_ = new TBalloonHints(this);
+  installEventFilter(balloonHints_);
   orvex::kernel::SetUnhandledExceptionHandler([this](std::exception_ptr error) {
     if (QThread::currentThread() == thread()) {
       ShowException(error);
@@ -48,6 +58,9 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
 
 TApplication::~TApplication() {
   DestroyForms();
+  // Its balloon is a window, which must go while the application still stands.
+  removeEventFilter(balloonHints_);
+  delete balloonHints_;
   orvex::reg::SetNoticeHandler(nullptr);
   orvex::kernel::SetUnhandledExceptionHandler(nullptr);
 }

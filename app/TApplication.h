@@ -1,10 +1,14 @@
 #pragma once
 // The application object: its title, the six windows it owns and creates in
-// a fixed order, and the error box for exceptions that escape a handler.
+// a fixed order, and the error box for exceptions that escape a handler. It
+// gives every window the program's look: the style and colours, the icon and
+// hints shown as balloons.
 
 #include <QApplication>
 #include <exception>
 #include <functional>
+
+class TBalloonHints;
 
 class TApplication : public QApplication {
   Q_OBJECT
@@ -35,6 +39,10 @@ class TApplication : public QApplication {
   // Called after each window has been created, in creation order.
   std::function<void(QWidget* form)> OnFormCreated;
 
+  // Shows the hints of every window as balloons with the header "Info".
+  TBalloonHints& BalloonHints() { return *balloonHints_; }
+
  private:
   QString title_;
+  TBalloonHints* balloonHints_;
 };

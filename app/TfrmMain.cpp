@@ -1,12 +1,14 @@
 #include "app/TfrmMain.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QPushButton>
 #include <QShowEvent>
 
 #include "app/Forms.h"
@@ -15,17 +17,18 @@
 #include "dialogs/TfrmSnapShot.h"
 #include "dialogs/TfrmVideoProcessing.h"
 #include "preview/TfrmPreview.h"
+#include "widgets/Pictures.h"
+#include "widgets/TAboutBox.h"
+#include "widgets/TCaptionLabel.h"
+#include "widgets/TLinkLabel.h"
+#include "widgets/TPictureButton.h"
 
 namespace {
 
-// Used when the background picture cannot be loaded; it is the picture's size.
-constexpr int kFallbackWidth = 464;
-constexpr int kFallbackHeight = 236;
 constexpr int kButtonSize = 50;
 constexpr int kButtonStep = 56;
 constexpr int kButtonTop = 78;
-
-QString Picture(const QString& name) { return ":/pictures/" + name + ".png"; }
+constexpr int kGlyphSize = 40;
 
 }  // namespace
 
@@ -35,9 +38,12 @@ TfrmMain::TfrmMain(const QString& title) : TForm(title, TBorderStyle::Single, /*
   // The window takes its size from its background picture.
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");
-  const QPixmap background(Picture("background"));
+  const QPixmap background = orvex::widgets::Picture("background", qApp->devicePixelRatio());
   Image1->setPixmap(background);
-  const QSize client = background.isNull() ? QSize(kFallbackWidth, kFallbackHeight) : background.size();
+  // Without the picture the window keeps the size it was drawn for.
+  const QSize client = background.isNull()
+                           ? QSize(orvex::widgets::kBackgroundWidth, orvex::widgets::kBackgroundHeight)
+                           : background.deviceIndependentSize().toSize();
   Image1->setGeometry(QRect(QPoint(0, 0), client));
   SetClientSize(client.width(), client.height());
 
@@ -58,27 +64,28 @@ TfrmMain::TfrmMain(const QString& title) : TForm(title, TBorderStyle::Single, /*
   connect(btnSnapShot, &QPushButton::clicked, this, &TfrmMain::btnSnapShotClick);
   connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
 
-  MMLabel1 = new QLabel("Orvex Ziru Edition", this);
+  MMLabel1 = new TCaptionLabel("Orvex Ziru Edition", this);
   MMLabel1->setObjectName("MMLabel1");
-  MMLabel1->setStyleSheet("color: white; font-size: 20px; font-weight: bold;");
+  QFont heading = MMLabel1->font();
+  heading.setPixelSize(20);
+  heading.setBold(true);
+  MMLabel1->setFont(heading);
   MMLabel1->setGeometry(16, 16, 320, 32);
 
-  MMLabel3 = new QLabel(this);
+  MMLabel3 = new TCaptionLabel(QString(), this);
   MMLabel3->setObjectName("MMLabel3");
-  MMLabel3->setStyleSheet("color: #c8d8ee;");
+  MMLabel3->SetTextColor(QColor(0xc8, 0xd8, 0xee));
   MMLabel3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   MMLabel3->setGeometry(client.width() - 72, 22, 56, 24);
+  MMLabel3->installEventFilter(this);  // a click opens the about box
 
-  MMLabel4 = new QLabel(kWebAddress, this);
+  MMLabel4 = new TLinkLabel(kWebAddress, this);
   MMLabel4->setObjectName("MMLabel4");
-  MMLabel4->setStyleSheet("color: #9ec5f0; text-decoration: underline;");
-  MMLabel4->setCursor(Qt::PointingHandCursor);
   MMLabel4->setGeometry(16, 148, client.width() - 32, 22);
-  MMLabel4->installEventFilter(this);
+  connect(MMLabel4, &TLinkLabel::clicked, this, &TfrmMain::MMLabel4Click);
 
-  lblStatus = new QLabel("Ready", this);
+  lblStatus = new TCaptionLabel("Ready", this);
   lblStatus->setObjectName("lblStatus");
-  lblStatus->setStyleSheet("color: white;");
   lblStatus->setGeometry(12, client.height() - 28, client.width() - 24, 24);
 
   SaveDialog1.title = "Select Video File Name";
@@ -93,20 +100,18 @@ TfrmMain::TfrmMain(const QString& title) : TForm(title, TBorderStyle::Single, /*
 
 TfrmMain::~TfrmMain() = default;
 
-QPushButton* TfrmMain::AddButton(const char* name, const QString& hint, int slot, bool enabled) {
-  auto* button = new QPushButton(this);
+TPictureButton* TfrmMain::AddButton(const char* name, const QString& hint, int slot, bool enabled) {
+  auto* button = new TPictureButton(name, this);
   button->setObjectName(name);
   button->setToolTip(hint);
-  button->setIcon(QIcon(Picture(name)));
-  button->setIconSize(QSize(kButtonSize - 10, kButtonSize - 10));
-  button->setFlat(true);
+  button->setIconSize(QSize(kGlyphSize, kGlyphSize));
   button->setGeometry(11 + slot * kButtonStep, kButtonTop, kButtonSize, kButtonSize);
   button->setEnabled(enabled);
   return button;
 }
 
 void TfrmMain::SetVideoButtonsEnabled(bool enabled) {
-  for (QPushButton* b : {btnStart, btnPreview, btnVideoProcessing, btnOverlay, btnSnapShot})
+  for (TPictureButton* b : {btnStart, btnPreview, btnVideoProcessing, btnOverlay, btnSnapShot})
     b->setEnabled(enabled);
 }
 
@@ -212,15 +217,37 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == MMLabel4 && event->type() == QEvent::MouseButtonRelease) {
+  if (watched == MMLabel3 && event->type() == QEvent::MouseButtonRelease) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && MMLabel4->rect().contains(mouse->position().toPoint())) {
-      MMLabel4Click();
+    if (mouse->button() == Qt::LeftButton && MMLabel3->rect().contains(mouse->position().toPoint())) {
+      ShowAboutBox();
       return true;
     }
   }
   return TForm::eventFilter(watched, event);
 }
+
+void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  menu.addAction(QString("About %1...").arg(windowTitle()), this, &TfrmMain::ShowAboutBox);
+  menu.exec(event->globalPos());
+}
+
+void TfrmMain::ShowAboutBox() {
+  if (!aboutBox_) {
+    aboutBox_ =
+        new TAboutBox(windowTitle(), QString("Version %1").arg(QString(kVersion).mid(1)),
+                      QString::fromStdString("Capture engine VOduduDudiviv " + VOduduDudiviv::Version()),
+                      kWebAddress, this);
+    aboutBox_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(aboutBox_, &TAboutBox::WebLinkClicked, this, &TfrmMain::MMLabel4Click);
+  }
+  aboutBox_->show();
+  aboutBox_->raise();
+  aboutBox_->activateWindow();
+}
+
+TAboutBox* TfrmMain::AboutBox() const { return aboutBox_; }
 
 // Closing the main window ends the program; the image overlay must not be
 // drawn any more once the windows start going away.

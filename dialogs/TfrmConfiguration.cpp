@@ -13,6 +13,7 @@
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
 #include "settings/CaptureSettings.h"
+#include "widgets/Pictures.h"
 
 using orvex::settings::IndexInList;
 using orvex::settings::TCaptureListSizes;
@@ -85,6 +86,9 @@ QToolButton* TfrmConfiguration::AddDialogButton(QGroupBox* group, int row, const
   button->setObjectName(name);
   button->setToolTip(hint);
   button->setText("...");
+  button->setIcon(orvex::widgets::PictureIcon("Configure"));
+  button->setIconSize(QSize(16, 16));
+  button->setToolButtonStyle(button->icon().isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
   button->setAutoRaise(true);
   button->setEnabled(false);
   button->setGeometry(kListLeft + kListWidth + 6, kRowTop + row * kRowStep, 26, kRowHeight);

@@ -6,8 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <exception>
@@ -15,6 +13,8 @@
 #include "engine/VOduduDudiviv.h"
 #include "platform/dialogs/CommonDialogs.h"
 #include "settings/SnapShotSettings.h"
+#include "widgets/Pictures.h"
+#include "widgets/TPictureButton.h"
 
 using orvex::settings::TSnapShotSettings;
 
@@ -39,12 +39,6 @@ QLineEdit* Edit(const char* name, const QString& text, const QString& hint, QWid
   return edit;
 }
 
-// The glyphs are drawn at build time into the program's resources.
-QIcon Glyph(const char* name) {
-  const QPixmap picture(QString(":/pictures/%1.png").arg(name));
-  return picture.isNull() ? QIcon() : QIcon(picture);
-}
-
 }  // namespace
 
 TfrmSnapShot::TfrmSnapShot(VOduduDudiviv& engine)
@@ -62,7 +56,7 @@ TfrmSnapShot::TfrmSnapShot(VOduduDudiviv& engine)
     connect(radio, &QRadioButton::toggled, this, [this](bool on) {
       if (on) rbVideoClick();
     });
-  connect(btnSnapShot, &QPushButton::clicked, this, &TfrmSnapShot::btnSnapShotClick);
+  connect(btnSnapShot, &TPictureButton::clicked, this, &TfrmSnapShot::btnSnapShotClick);
 
   LoadSettings();
 }
@@ -122,19 +116,17 @@ void TfrmSnapShot::BuildControls() {
 }
 
 void TfrmSnapShot::BuildSnapShotButton() {
-  btnSnapShot = new QPushButton(this);
+  btnSnapShot = new TPictureButton(this);
   btnSnapShot->setObjectName("btnSnapShot");
   btnSnapShot->setToolTip("Take SnapShot");
-  btnSnapShot->setFlat(true);
   btnSnapShot->setMinimumSize(kButtonSize, kButtonSize);
   btnSnapShot->setIconSize(QSize(kGlyphSize, kGlyphSize));
-  glyphUp_ = Glyph("SnapShotUp");
-  glyphDown_ = Glyph("SnapShotDown");
+  // The glyphs are drawn at build time into the program's resources.
+  glyphUp_ = orvex::widgets::PictureIcon("SnapShotUp");
+  glyphDown_ = orvex::widgets::PictureIcon("SnapShotDown");
   // Without its pictures (a build without resources) the button still says what it does.
   if (glyphUp_.isNull()) btnSnapShot->setText("Snap");
-  btnSnapShot->setIcon(glyphUp_);
-  connect(btnSnapShot, &QPushButton::pressed, this, [this] { btnSnapShot->setIcon(glyphDown_); });
-  connect(btnSnapShot, &QPushButton::released, this, [this] { btnSnapShot->setIcon(glyphUp_); });
+  btnSnapShot->SetGlyphs(glyphUp_, glyphDown_);
 }
 
 void TfrmSnapShot::rbVideoClick() {

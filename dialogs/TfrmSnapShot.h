@@ -11,8 +11,8 @@
 
 class QFrame;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
+class TPictureButton;
 class VOduduDudiviv;
 
 class TfrmSnapShot : public TForm, public ISnapshotChoices {
@@ -31,7 +31,7 @@ class TfrmSnapShot : public TForm, public ISnapshotChoices {
   QRadioButton* rbCustom;
   QLineEdit* edWidth;
   QLineEdit* edHeight;
-  QPushButton* btnSnapShot;
+  TPictureButton* btnSnapShot;
 
   // Shared by the three size radios.
   void rbVideoClick();

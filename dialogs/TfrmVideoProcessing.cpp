@@ -1,23 +1,19 @@
 #include "dialogs/TfrmVideoProcessing.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QConicalGradient>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <exception>
-#include <functional>
 
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
 #include "settings/VideoProcessingSettings.h"
+#include "widgets/Pictures.h"
 
 using orvex::settings::TVideoProcessingSettings;
 
@@ -54,125 +50,8 @@ constexpr int kResetWidth = 64;
 constexpr int kResetHeight = 26;
 constexpr int kSmallIcon = 16;
 
-const QColor kInk(0x1f, 0x3a, 0x5f);
-
-QPixmap DrawIcon(int size, const std::function<void(QPainter&)>& draw) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  draw(p);
-  return pixmap;
-}
-
-void Sun(QPainter& p) {
-  p.setPen(QPen(QColor(0xe0, 0x8a, 0x00), 1.5, Qt::SolidLine, Qt::RoundCap));
-  p.translate(8, 8);
-  for (int i = 0; i < 8; ++i) {
-    p.drawLine(QPointF(0, -5.5), QPointF(0, -7.5));
-    p.rotate(45);
-  }
-  p.setBrush(QColor(0xff, 0xc8, 0x20));
-  p.drawEllipse(QPointF(0, 0), 3.5, 3.5);
-}
-
-void Contrast(QPainter& p) {
-  const QRectF disc(1.5, 1.5, 13, 13);
-  p.setPen(Qt::NoPen);
-  p.setBrush(Qt::white);
-  p.drawEllipse(disc);
-  p.setBrush(Qt::black);
-  p.drawPie(disc, 90 * 16, 180 * 16);
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawEllipse(disc);
-}
-
-void Hue(QPainter& p) {
-  QConicalGradient wheel(8, 8, 0);
-  const QColor colours[] = {Qt::red, Qt::yellow, Qt::green, Qt::cyan, Qt::blue, Qt::magenta, Qt::red};
-  for (int i = 0; i < 7; ++i) wheel.setColorAt(i / 6.0, colours[i]);
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(wheel);
-  p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-}
-
-void Saturation(QPainter& p) {
-  QPainterPath drop;
-  drop.moveTo(8, 1);
-  drop.cubicTo(12, 6, 14, 9, 14, 10.5);
-  drop.arcTo(QRectF(2, 5, 12, 10.5), 0, -180);
-  drop.cubicTo(2, 9, 4, 6, 8, 1);
-  QLinearGradient fade(0, 0, 16, 0);
-  fade.setColorAt(0, QColor(0x9a, 0x9a, 0x9a));
-  fade.setColorAt(1, QColor(0xe0, 0x10, 0x30));
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(fade);
-  p.drawPath(drop);
-}
-
-void GrayScale(QPainter& p) {
-  for (int i = 0; i < 4; ++i) p.fillRect(QRectF(1 + i * 3.5, 2, 3.5, 12), QColor::fromHsv(0, 0, 20 + i * 70));
-  p.setPen(QPen(kInk, 1));
-  p.drawRect(QRectF(0.5, 1.5, 15, 13));
-}
-
-// A small landscape whose right half is shown inverted.
-void Negative(QPainter& p) {
-  QImage picture(16, 16, QImage::Format_RGB32);
-  picture.fill(QColor(0x70, 0xb0, 0xf0));
-  {
-    QPainter q(&picture);
-    q.setRenderHint(QPainter::Antialiasing);
-    q.setPen(Qt::NoPen);
-    q.setBrush(QColor(0xff, 0xd0, 0x30));
-    q.drawEllipse(QPointF(5, 5), 2.5, 2.5);
-    q.setBrush(QColor(0x30, 0x90, 0x30));
-    q.drawEllipse(QRectF(-6, 9, 28, 14));
-  }
-  QImage right = picture.copy(8, 0, 8, 16);
-  right.invertPixels();
-  p.drawImage(QRectF(1, 2, 7, 12), picture, QRectF(1, 2, 7, 12));
-  p.drawImage(QRectF(8, 2, 7, 12), right, QRectF(0, 2, 7, 12));
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(QRectF(0.5, 1.5, 15, 13));
-}
-
-// A framed picture with an arrow turning clockwise around it.
-void Rotation(QPainter& p) {
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(QColor(0xd8, 0xe6, 0xf5));
-  p.drawRect(QRectF(10.5, 10.5, 11, 11));
-  p.setPen(QPen(kInk, 2, Qt::SolidLine, Qt::RoundCap));
-  p.setBrush(Qt::NoBrush);
-  p.drawArc(QRectF(3, 3, 26, 26), 100 * 16, -290 * 16);
-  // Arrow head at the end of the arc, on the left, pointing up the turn.
-  QPainterPath head;
-  head.moveTo(3.5, 7.5);
-  head.lineTo(-0.5, 14.5);
-  head.lineTo(7.5, 14);
-  head.closeSubpath();
-  p.setPen(Qt::NoPen);
-  p.setBrush(kInk);
-  p.drawPath(head);
-}
-
-// A shape and its reflection across a dashed axis.
-void Mirror(QPainter& p) {
-  QPainterPath left;
-  left.moveTo(6.5, 3);
-  left.lineTo(6.5, 13);
-  left.lineTo(1, 13);
-  left.closeSubpath();
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(kInk);
-  p.drawPath(left);
-  p.setBrush(Qt::white);
-  p.drawPath(QTransform(-1, 0, 0, 1, 16, 0).map(left));
-  p.setPen(QPen(kInk, 1, Qt::DashLine));
-  p.drawLine(QPointF(8, 0), QPointF(8, 16));
-}
+// The icons are drawn at build time, at 1x and 2x, into the program's pictures.
+QPixmap Icon(const char* name) { return orvex::widgets::Picture(name, qApp->devicePixelRatio()); }
 
 int RotationDegrees(const TfrmVideoProcessing& d) {
   if (d.rb90->isChecked()) return 90;
@@ -212,7 +91,7 @@ QLabel* TfrmVideoProcessing::AddIcon(QGroupBox* group, const QPixmap& icon, cons
   auto* label = new QLabel(group);
   label->setPixmap(icon);
   label->setToolTip(hint);
-  label->resize(icon.size());
+  label->resize(icon.isNull() ? QSize(kSmallIcon, kSmallIcon) : icon.deviceIndependentSize().toSize());
   return label;
 }
 
@@ -256,14 +135,14 @@ void TfrmVideoProcessing::BuildColorGroup() {
   GroupBox1 = new QGroupBox(" Color Adjust ", this);
   GroupBox1->setObjectName("GroupBox1");
   GroupBox1->setGeometry(kGroupLeft, kColorTop, kGroupWidth, kColorHeight);
-  slBrightness = AddSlider(0, "Brightness", DrawIcon(kSmallIcon, Sun), "slBrightness");
-  slContrast = AddSlider(1, "Contrast", DrawIcon(kSmallIcon, Contrast), "slContrast");
-  slHue = AddSlider(2, "Hue", DrawIcon(kSmallIcon, Hue), "slHue");
-  slSaturation = AddSlider(3, "Saturation", DrawIcon(kSmallIcon, Saturation), "slSaturation");
-  cbGrayScale = AddCheckBox(GroupBox1, kColumnLeft, kCheckTop, "Gray Scale", "Gray Scale",
-                            DrawIcon(kSmallIcon, GrayScale), "cbGrayScale");
+  slBrightness = AddSlider(0, "Brightness", Icon("Brightness"), "slBrightness");
+  slContrast = AddSlider(1, "Contrast", Icon("Contrast"), "slContrast");
+  slHue = AddSlider(2, "Hue", Icon("Hue"), "slHue");
+  slSaturation = AddSlider(3, "Saturation", Icon("Saturation"), "slSaturation");
+  cbGrayScale = AddCheckBox(GroupBox1, kColumnLeft, kCheckTop, "Gray Scale", "Gray Scale", Icon("GrayScale"),
+                            "cbGrayScale");
   cbNegative = AddCheckBox(GroupBox1, kColumnLeft, kCheckTop + kCheckStep, "Negative", "Negative",
-                           DrawIcon(kSmallIcon, Negative), "cbNegative");
+                           Icon("Negative"), "cbNegative");
   btnReset1 = AddResetButton(GroupBox1, "btnReset1");
 
   // Tracking stays on, so the picture follows a slider while it is dragged.
@@ -291,8 +170,7 @@ void TfrmVideoProcessing::BuildImageGroup() {
 
   // The compass: 0 above the icon, 90 right, 180 below, 270 left.
   constexpr int half = kCompassIcon / 2;
-  AddIcon(GroupBox2, DrawIcon(kCompassIcon, Rotation), "Image Rotation")
-      ->move(kCompassX - half, kCompassY - half);
+  AddIcon(GroupBox2, Icon("Rotation"), "Image Rotation")->move(kCompassX - half, kCompassY - half);
   rb0 = AddRotationButton("0", "rb0");
   rb90 = AddRotationButton("90", "rb90");
   rb180 = AddRotationButton("180", "rb180");
@@ -307,7 +185,7 @@ void TfrmVideoProcessing::BuildImageGroup() {
   place(rb270, kCompassX - half - kCompassGap - rb270->sizeHint().width(), kCompassY - kRowHeight / 2);
   rb0->setChecked(true);
 
-  AddIcon(GroupBox2, DrawIcon(kSmallIcon, Mirror), "Mirror Image")
+  AddIcon(GroupBox2, Icon("Mirror"), "Mirror Image")
       ->move(kMirrorLeft + 2, kCompassY - kRowHeight / 2 - 4 - kSmallIcon);
   cbMirror = new QCheckBox("Mirror", GroupBox2);
   cbMirror->setObjectName("cbMirror");

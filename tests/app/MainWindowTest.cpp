@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -27,6 +28,9 @@
 #include "tests/support/FakeDeviceSource.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
+#include "widgets/TCaptionLabel.h"
+#include "widgets/TLinkLabel.h"
+#include "widgets/TPictureButton.h"
 
 using orvex::dialogs::MsgIcon;
 using orvex::dialogs::ScriptedDialogs;
@@ -150,7 +154,8 @@ TEST_F(MainWindow, BeforeItsFirstShowOnlySettingsAndHelpAreEnabled) {
   EXPECT_EQ(frmMain->MMLabel3->text(), "v1.4");
   EXPECT_EQ(frmMain->MMLabel4->text(), TfrmMain::kWebAddress);
   ASSERT_FALSE(frmMain->Image1->pixmap().isNull());
-  EXPECT_EQ(frmMain->size(), frmMain->Image1->pixmap().size()) << "sized by the background picture";
+  EXPECT_EQ(frmMain->size(), frmMain->Image1->pixmap().deviceIndependentSize().toSize())
+      << "sized by the background picture";
 
   EXPECT_EQ(frmMain->SaveDialog1.title, "Select Video File Name");
   EXPECT_EQ(frmMain->SaveDialog1.defaultExt, ".avi");
@@ -399,4 +404,25 @@ TEST_F(MainWindowWithTestDevices, ListsThemAndTheChoicesSurviveARestart) {
   ASSERT_TRUE(frmConfiguration->btnVideoDialog->isEnabled());
   frmConfiguration->btnVideoDialog->click();
   EXPECT_EQ(gShownPropertyPages.rfind("Test Pattern Camera", 0), 0u) << gShownPropertyPages;
+}
+
+TEST_F(MainWindowWithTestDevices, OverlaysFollowANewFrameSize) {
+  App().CreateForms();
+  const int camera = frmConfiguration->cbSVVideoSource->findText("Test Pattern Camera", Qt::MatchStartsWith);
+  ASSERT_GT(camera, 0);
+  frmMain->show();
+  frmOverlay->RadioButton6->setChecked(true);  // "Bottom"
+  frmOverlay->RadioButton1Click();
+  QTimer::singleShot(0, [&] {
+    TfrmConfiguration& c = *frmConfiguration;
+    c.cbSVVideoSource->setCurrentIndex(camera);
+    c.cbSVVideoSourceChange();
+    c.cbSVVideoSize->setCurrentIndex(c.cbSVVideoSize->findText("640x480"));
+    c.JvXPButton1->click();
+  });
+  frmMain->btnConfiguration->click();
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  EXPECT_EQ(engine.VideoHeight(), 480);
+  EXPECT_EQ(engine.TextOverlay_Top(), 480 - 30) << "the bottom band moves with the frame";
+  EXPECT_EQ(engine.TextOverlay_Right(), 640);
 }

@@ -13,6 +13,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "preview/TfrmPreview.h"
 #include "tests/support/Wait.h"
+#include "widgets/TCaptionLabel.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include "tests/support/FfmpegDecode.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
+#include "widgets/TPictureButton.h"
 
 namespace fs = std::filesystem;
 using orvex::dialogs::ScriptedDialogs;
