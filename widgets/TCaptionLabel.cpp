@@ -22,7 +22,7 @@ void TCaptionLabel::paintEvent(QPaintEvent*) {
   const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
   const int flags = static_cast<int>(alignment()) | (wordWrap() ? Qt::TextWordWrap : 0);
   const QString shown = wordWrap() ? text() : fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-  p.setPen(QColor(0, 0, 0, 150));
+  p.setPen(QColor(0, 0, 0, 170));
   p.drawText(area.translated(1, 1), flags, shown);
   p.setPen(isEnabled() ? color_ : color_.darker(150));
   p.drawText(area, flags, shown);

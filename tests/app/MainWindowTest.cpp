@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QMenu>
 #include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
@@ -12,6 +15,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "app/Forms.h"
 #include "app/TApplication.h"
@@ -28,6 +32,9 @@
 #include "tests/support/FakeDeviceSource.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
+#include "widgets/TAboutBox.h"
+#include "widgets/TBalloonHints.h"
+#include "widgets/TBalloonTip.h"
 #include "widgets/TCaptionLabel.h"
 #include "widgets/TLinkLabel.h"
 #include "widgets/TPictureButton.h"
@@ -425,4 +432,69 @@ TEST_F(MainWindowWithTestDevices, OverlaysFollowANewFrameSize) {
   EXPECT_EQ(engine.VideoHeight(), 480);
   EXPECT_EQ(engine.TextOverlay_Top(), 480 - 30) << "the bottom band moves with the frame";
   EXPECT_EQ(engine.TextOverlay_Right(), 640);
+}
+
+// Every hint of every window shows through the application's balloon, with
+// the header "Info"; Qt's plain tooltip never does.
+TEST_F(MainWindow, EveryHintOfEveryWindowShowsAsABalloon) {
+  Start(WithCamera());
+  TBalloonHints& hints = App().BalloonHints();
+  int shown = 0;
+  for (QWidget* form : QList<QWidget*>{frmMain, frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot,
+                                       frmOverlay}) {
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+      if (control->toolTip().isEmpty()) continue;
+      SCOPED_TRACE(control->objectName().toStdString() + " " + control->toolTip().toStdString());
+      hints.HideHint();
+      QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
+      QCoreApplication::sendEvent(control, &help);
+      ASSERT_TRUE(hints.IsShown());
+      EXPECT_EQ(hints.Balloon()->Header(), "Info");
+      EXPECT_EQ(hints.Balloon()->Text(), control->toolTip());
+      EXPECT_FALSE(QToolTip::isVisible());
+      ++shown;
+    }
+  }
+  hints.HideHint();
+  // Main: 8 buttons. Settings: 8 lists, 4 property buttons, OK, Cancel.
+  // Processing: 4 sliders and their icons, 2 boxes and their icons, 2
+  // resets, 4 rotations, the rotation icon, the mirror and its icon.
+  // Snapshot: 6 radios, 2 edits, the button. Overlay: edit, font, colour
+  // button and swatch, transparent, 6 radios, visible; per image row the
+  // thumbnail, 6 radios, load, clear and 2 boxes.
+  EXPECT_EQ(shown, 8 + 14 + 21 + 9 + 12 + 3 * 11);
+}
+
+TEST_F(MainWindow, TheVersionLabelAndTheContextMenuOpenTheAboutBox) {
+  Start(WithCamera());
+  ASSERT_EQ(frmMain->AboutBox(), nullptr);
+  Click(frmMain->MMLabel3);
+  TAboutBox* box = frmMain->AboutBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->Title->text(), "Orvex Ziru");
+  EXPECT_EQ(box->Version->text(), "Version 1.4");
+  EXPECT_EQ(box->Engine->text().toStdString(), "Capture engine VOduduDudiviv " + VOduduDudiviv::Version());
+  EXPECT_EQ(box->WebLink->text(), TfrmMain::kWebAddress);
+  Click(box->WebLink);
+  const auto opened = script.CallsOf(ScriptedDialogs::Kind::ShellOpen);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].text, TfrmMain::kWebAddress);
+  Click(frmMain->MMLabel3);
+  EXPECT_EQ(frmMain->AboutBox(), box) << "one about box at a time";
+  box->OkButton->click();
+  ASSERT_TRUE(orvex::test::WaitUntil([] { return frmMain->AboutBox() == nullptr; })) << "it goes when closed";
+
+  // The window's context menu offers it too.
+  QTimer::singleShot(0, [] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), "About Orvex Ziru...");
+    menu->actions()[0]->trigger();
+    menu->close();
+  });
+  QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(300, 200), frmMain->mapToGlobal(QPoint(300, 200)));
+  QCoreApplication::sendEvent(frmMain, &context);
+  EXPECT_NE(frmMain->AboutBox(), nullptr);
 }
