@@ -6,10 +6,10 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QHelpEvent>
-#include <QMenu>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -440,8 +440,8 @@ TEST_F(MainWindow, EveryHintOfEveryWindowShowsAsABalloon) {
   Start(WithCamera());
   TBalloonHints& hints = App().BalloonHints();
   int shown = 0;
-  for (QWidget* form : QList<QWidget*>{frmMain, frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot,
-                                       frmOverlay}) {
+  for (QWidget* form :
+       QList<QWidget*>{frmMain, frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot, frmOverlay}) {
     for (QWidget* control : form->findChildren<QWidget*>()) {
       if (control->toolTip().isEmpty()) continue;
       SCOPED_TRACE(control->objectName().toStdString() + " " + control->toolTip().toStdString());
@@ -494,7 +494,8 @@ TEST_F(MainWindow, TheVersionLabelAndTheContextMenuOpenTheAboutBox) {
     menu->actions()[0]->trigger();
     menu->close();
   });
-  QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(300, 200), frmMain->mapToGlobal(QPoint(300, 200)));
+  QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(300, 200),
+                            frmMain->mapToGlobal(QPoint(300, 200)));
   QCoreApplication::sendEvent(frmMain, &context);
   EXPECT_NE(frmMain->AboutBox(), nullptr);
 }
