@@ -4,23 +4,15 @@
 #include <filesystem>
 
 #include "app/Forms.h"
-#include "app/RunLoopUntil.h"
+#include "app/HeadlessRun.h"
 #include "app/TApplication.h"
-#include "app/TfrmMain.h"
 #include "dialogs/TfrmSnapShot.h"
 #include "engine/VOduduDudiviv.h"
 #include "preview/SnapshotSaver.h"
-#include "preview/TfrmPreview.h"
 
 namespace {
 
 constexpr int kTimeoutMs = 15000;
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "orvex: %s\n", message.c_str());
-  return 1;
-}
-
 
 // The size the snapshot dialog's stored choice gives for this frame.
 std::optional<TSnapshotSize> ChosenSize(const VOduduDudiviv& engine, std::string& error) {
@@ -43,21 +35,11 @@ std::optional<TSnapshotSize> ChosenSize(const VOduduDudiviv& engine, std::string
 
 int SnapshotHeadless(TApplication& application, const std::string& file) {
   const auto format = SnapshotFormatOfPath(file);
-  if (!format) return Fail("'" + file + "' must end in .bmp, .jpg or .gif");
-  application.CreateForms();
-  frmMain->ApplyCaptureSettings();
-  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
-  if (engine.VideoDevice() < 0 && engine.VideoDevicesCount() > 0) {
-    engine.setVideoDevice(0);
-    std::fprintf(stderr, "orvex: no camera is chosen in the settings; using %s\n", engine.VideoDeviceName().c_str());
-  }
+  if (!format) return HeadlessFailure("'" + file + "' must end in .bmp, .jpg or .gif");
   std::vector<std::string> errors;
-  engine.setOnLog([&errors](VOduduDudiviv*, TLogType, const std::string& severity, const std::string& message) {
-    if (severity == "ERROR") errors.push_back(message);
-  });
-  engine.HandleNeeded();
+  VOduduDudiviv& engine = PrepareHeadlessEngine(application, errors);
   if (!engine.StartPreview())
-    return Fail("cannot start the camera: " + (errors.empty() ? std::string("no picture") : errors.front()));
+    return HeadlessFailure("cannot start the camera: " + (errors.empty() ? std::string("no picture") : errors.front()));
 
   std::error_code ec;
   const std::filesystem::path target = std::filesystem::absolute(file, ec);
@@ -71,9 +53,9 @@ int SnapshotHeadless(TApplication& application, const std::string& file) {
   // The first frames may still be on their way: ask until a request is taken.
   bool requested = false;
   if (!RunLoopUntil([&] { return requested || (requested = engine.CaptureFrame(fc_TBitmap, "")); }, kTimeoutMs))
-    return Fail("the camera took no snapshot request");
-  if (!RunLoopUntil([&] { return result.has_value(); }, kTimeoutMs)) return Fail("the camera delivered no picture");
-  if (!*result) return Fail(result->Error);
+    return HeadlessFailure("the camera took no snapshot request");
+  if (!RunLoopUntil([&] { return result.has_value(); }, kTimeoutMs)) return HeadlessFailure("the camera delivered no picture");
+  if (!*result) return HeadlessFailure(result->Error);
   std::printf("saved %s\n", target.c_str());
   return 0;
 }
