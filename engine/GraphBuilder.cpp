@@ -64,27 +64,32 @@ GstElement* TGraphBuilder::Queue(const std::string& name, bool leaky) {
   return q;
 }
 
+// The entry a device or compressor index selects; -1 selects none, and an
+// index beyond the list falls back to the first entry.
+bool TGraphBuilder::ChooseEntry(TDevicesKind kind, const std::string& listName, int& index, TDeviceEntry& entry) {
+  TDevices* list = w_.DeviceList(kind);
+  if (w_.Report(index == -1 || !list || list->Count() == 0, sv_Warning, listName + " not selected!",
+                e_index_out_of_range))
+    return false;
+  if (index >= list->Count()) {
+    w_.Report(true, sv_Error, listName + " index out of range, index 0 used instead", e_index_out_of_range);
+    index = 0;
+  }
+  return list->Entry(index, entry);
+}
+
 // Adds the selected video (or audio) device's element; the device must not be
 // in use by another engine of this process.
 GstElement* TGraphBuilder::AddDevice(bool video) {
-  const char* listName = video ? "video device" : "audio device";
-  TDevices* list = w_.DeviceList(video ? lk_VideoDevices : lk_AudioDevices);
-  int index = video ? w_.P.VideoDevice : w_.P.AudioDevice;
-  if (w_.Report(index == -1, sv_Warning, std::string(listName) + " not selected!", e_index_out_of_range))
-    return nullptr;
-  if (!list || list->Count() == 0) return nullptr;
-  if (index >= list->Count()) {
-    w_.Report(true, sv_Error, std::string(listName) + " index out of range, index 0 used instead",
-              e_index_out_of_range);
-    index = 0;
-  }
+  const std::string listName = video ? "video device" : "audio device";
   TDeviceEntry entry;
-  list->Entry(index, entry);
+  int index = video ? w_.P.VideoDevice : w_.P.AudioDevice;
+  if (!ChooseEntry(video ? lk_VideoDevices : lk_AudioDevices, listName, index, entry)) return nullptr;
   TSyncManager& manager = TSyncManager::Acquire();
   if (w_.Report(manager.DeviceInUseByOther(entry.Info.Key, &w_), sv_Error, entry.DisplayName + " is already in use",
                 e_device_in_use_in_another_graph))
     return nullptr;
-  std::string message = "using " + std::string(listName) + ":\r\n" + entry.DisplayName;
+  std::string message = "using " + listName + ":\r\n" + entry.DisplayName;
   const std::string inputName =
       video ? w_.Devices.VideoValues.Text(vv_VideoInputName) : w_.Devices.AudioValues.Text(av_AudioInputName);
   if (!inputName.empty()) message += "\r\non input " + inputName;
@@ -336,20 +341,11 @@ bool TGraphBuilder::BuildPreviewChain() {
 }
 
 GstElement* TGraphBuilder::AddCompressor(bool video) {
-  const char* listName = video ? "video compressor" : "audio compressor";
-  TDevices* list = w_.DeviceList(video ? lk_VideoCompressors : lk_AudioCompressors);
-  int index = video ? w_.P.VideoCompressor : w_.P.AudioCompressor;
-  if (w_.Report(index == -1 || !list || list->Count() == 0, sv_Warning, std::string(listName) + " not selected!",
-                e_index_out_of_range))
-    return nullptr;
-  if (index >= list->Count()) {
-    w_.Report(true, sv_Error, std::string(listName) + " index out of range, index 0 used instead",
-              e_index_out_of_range);
-    index = 0;
-  }
+  const std::string listName = video ? "video compressor" : "audio compressor";
   TDeviceEntry entry;
-  list->Entry(index, entry);
-  w_.Report(true, sv_Info, "using " + std::string(listName) + ":\r\n" + entry.DisplayName,
+  int index = video ? w_.P.VideoCompressor : w_.P.AudioCompressor;
+  if (!ChooseEntry(video ? lk_VideoCompressors : lk_AudioCompressors, listName, index, entry)) return nullptr;
+  w_.Report(true, sv_Info, "using " + listName + ":\r\n" + entry.DisplayName,
             i_binding_device_or_compressor);
   const auto& maker = entry.Info.Descriptor.maker;
   GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr, video ? "VIDC" : "AUDC");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/GraphSettings.h"
+#include "engine/TDevices.h"
 
 typedef struct _GstElement GstElement;
 class TVdvWorker;
@@ -31,6 +32,7 @@ class TGraphBuilder {
     bool rgb = false;
   };
 
+  bool ChooseEntry(TDevicesKind kind, const std::string& listName, int& index, TDeviceEntry& entry);
   GstElement* AddDevice(bool video);
   bool ApplyVideoFormat(GstElement*& tail);
   bool ApplyAudioFormat(GstElement*& tail);

@@ -14,29 +14,8 @@
 #include "platform/gdi/DeviceContext.h"
 #include "preview/ImageOverlayCompositor.h"
 #include "preview/ImageOverlaySlots.h"
+#include "tests/support/AllocationWatch.h"
 
-namespace {
-thread_local bool tWatching = false;
-thread_local long tAllocations = 0;
-
-void* Allocate(std::size_t size) {
-  if (tWatching) ++tAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (tWatching) ++tAllocations;
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -268,11 +247,13 @@ TEST_F(ImageOverlay, AFrameAllocatesNothingAndNoDcIsNoFrame) {
   Install(1, 200, 100, PicturePattern, 50, 50, false);
   Frame frame;
   DeviceContext dc(&frame.bitmap);
-  tAllocations = 0;
-  tWatching = true;
-  for (int i = 0; i < 10; ++i) compositor.PaintFrameOverlay(TFrameInfo{}, &dc);
-  tWatching = false;
-  EXPECT_EQ(tAllocations, 0);
+  long allocations = 0;
+  {
+    orvex::test::AllocationWatch watch;
+    for (int i = 0; i < 10; ++i) compositor.PaintFrameOverlay(TFrameInfo{}, &dc);
+    allocations = watch.Count();
+  }
+  EXPECT_EQ(allocations, 0);
 
   compositor.PaintFrameOverlay(TFrameInfo{}, nullptr);
   DeviceContext empty;

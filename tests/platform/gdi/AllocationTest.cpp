@@ -13,42 +13,13 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/DrawText.h"
 #include "platform/gdi/Font.h"
+#include "tests/support/AllocationWatch.h"
 
-namespace {
-thread_local bool tWatching = false;
-thread_local long tAllocations = 0;
-
-void* Allocate(std::size_t size) {
-  if (tWatching) ++tAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (tWatching) ++tAllocations;
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace orvex::gdi {
 namespace {
 
-class Watch {
- public:
-  Watch() {
-    tAllocations = 0;
-    tWatching = true;
-  }
-  ~Watch() { tWatching = false; }
-  long Count() const { return tAllocations; }
-};
+using Watch = orvex::test::AllocationWatch;
 
 TEST(Allocation, TheWatchSeesAllocations) {
   Watch watch;
