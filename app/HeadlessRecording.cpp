@@ -33,12 +33,18 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     return HeadlessFailure("cannot record to " + target + ": " + why);
   }
   const int ms = static_cast<int>(seconds * 1000);
-  RunLoopUntil([&] { return completed; }, ms);  // ends early when the recording stops by itself
+  // Ends early when the recording stops by itself (a device went away).
+  const bool endedEarly = RunLoopUntil([&] { return completed; }, ms);
   if (!completed) engine.StopRecording();
   if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs)) return HeadlessFailure("the recording did not finish");
   if (!success) return HeadlessFailure("the recording to " + target + " failed" + (errors.empty() ? "" : ": " + errors.back()));
   if (!std::filesystem::exists(target, ec) || std::filesystem::file_size(target, ec) == 0)
     return HeadlessFailure("nothing was written to " + target);
+  // Not the job that was asked for, though the file holds what was recorded.
+  if (endedEarly)
+    return HeadlessFailure("the recording to " + target + " stopped after " +
+                           std::to_string(static_cast<int>(engine.RecordingElapsedSeconds())) + " s" +
+                           (errors.empty() ? "" : ": " + errors.back()));
   std::printf("recorded %.1f s to %s\n", engine.RecordingElapsedSeconds(), target.c_str());
   return 0;
 }

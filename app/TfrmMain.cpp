@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -12,6 +12,7 @@
 #include <QShowEvent>
 
 #include "app/Forms.h"
+#include "app/HelpManual.h"
 #include "dialogs/TfrmConfiguration.h"
 #include "dialogs/TfrmOverlay.h"
 #include "dialogs/TfrmSnapShot.h"
@@ -196,11 +197,27 @@ void TfrmMain::btnVideoProcessingClick() { frmVideoProcessing->ShowAndRaise(); }
 void TfrmMain::btnOverlayClick() { frmOverlay->ShowAndRaise(); }
 void TfrmMain::btnSnapShotClick() { frmSnapShot->ShowAndRaise(); }
 
-// The help file lies beside the program, never in the current folder; a
-// missing file is the desktop opener's business.
+// The manual came with the program; it is never taken from the current
+// folder. Without it, or without a program to show it, the user hears where
+// it is.
 void TfrmMain::btnHelpClick() {
+  using orvex::dialogs::MsgButtons;
+  using orvex::dialogs::MsgIcon;
   const QString folder = QCoreApplication::applicationDirPath();
-  orvex::dialogs::CommonDialogs().ShellOpen(QDir(folder).filePath(kHelpFile), folder);
+  auto& dialogs = orvex::dialogs::CommonDialogs();
+  const std::optional<QString> manual = help_manual::FindManual(folder);
+  if (!manual) {
+    dialogs.MessageBox(
+        this, windowTitle(),
+        QString("The manual was not found; it belongs in %1.").arg(help_manual::InstalledManualPage(folder)),
+        MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  if (!dialogs.ShellOpen(*manual, QFileInfo(*manual).absolutePath()))
+    dialogs.MessageBox(
+        this, windowTitle(),
+        QString("No program was found to show the manual. Open %1 in a web browser.").arg(*manual),
+        MsgIcon::Information, MsgButtons::Ok);
 }
 
 void TfrmMain::MMLabel4Click() { orvex::dialogs::CommonDialogs().ShellOpen(kWebAddress, QString()); }

@@ -22,7 +22,6 @@ class TfrmMain : public TForm, public IRecordingStatusView {
  public:
   static constexpr const char* kVersion = "v1.4";
   static constexpr const char* kWebAddress = "https://www.brevantix.example/orvex";
-  static constexpr const char* kHelpFile = "Orvex.chm";
 
   explicit TfrmMain(const QString& title);
   ~TfrmMain() override;

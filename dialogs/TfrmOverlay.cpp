@@ -25,6 +25,18 @@ namespace {
 const std::array<const char*, 6> kTextRadioNames = {"RadioButton1", "RadioButton5", "RadioButton2",
                                                     "RadioButton3", "RadioButton6", "RadioButton4"};
 
+// The text box's hint names the placeholders, which are documented nowhere
+// else a user looks while typing.
+constexpr const char* kOverlayTextHint =
+    "Overlay Text\n"
+    "%frame_count%: frame number\n"
+    "%time_full% %time_sec% %time_100ns%:\n"
+    "time since the start\n"
+    "%sys_time[dd/mm/yy hh:nn:ss]%:\n"
+    "date and time\n"
+    "%time_code% %dv_time[dd/mm/yy]%:\n"
+    "from a DV camera";
+
 QColor ToQColor(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 }  // namespace
@@ -99,7 +111,7 @@ void TfrmOverlay::BuildTextGroup() {
   grid->addWidget(new QLabel("Text:", group), 0, 0);
   Edit1 = new QLineEdit("Overlay Text", group);
   Edit1->setObjectName("Edit1");
-  Edit1->setToolTip("Overlay Text");
+  Edit1->setToolTip(kOverlayTextHint);
   grid->addWidget(Edit1, 0, 1, 1, 3);
 
   auto* look = new QHBoxLayout;

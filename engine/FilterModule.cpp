@@ -2,9 +2,11 @@
 
 #include <gst/gst.h>
 
+#include <filesystem>
 #include <mutex>
 
 #include "platform/kernel/DynamicLibrary.h"
+#include "platform/kernel/ProgramFiles.h"
 
 namespace filter_module {
 namespace {
@@ -30,7 +32,16 @@ std::string ModulePath() {
     std::lock_guard lock(g_lock);
     if (!g_pathOverride.empty()) return g_pathOverride;
   }
-  return orvex::kernel::ProgramFolder() + "/" + vdv_filters::kModuleFileName;
+  return ModulePathFor(orvex::kernel::ProgramFolder());
+}
+
+// Beside the program in a build tree, in the private library folder of an
+// installed one; a missing module is reported by where it belongs beside.
+std::string ModulePathFor(const std::string& programFolder) {
+  const auto found = orvex::kernel::FindProgramFile(
+      programFolder, {vdv_filters::kModuleFileName,
+                      std::filesystem::path(ORVEX_FILTERDIR_FROM_PROGRAM) / vdv_filters::kModuleFileName});
+  return found ? found->string() : programFolder + "/" + vdv_filters::kModuleFileName;
 }
 
 void SetModulePathForTesting(const std::string& path) {

@@ -1,6 +1,6 @@
 #pragma once
 // Creating the frame grabbers and transforms of the engine's filter module,
-// loaded once from beside the program.
+// loaded once from the program's own files.
 
 #include <string>
 
@@ -20,8 +20,10 @@ TLoadResult CreateGrabber(int mode, TGrabber& out);
 // A transform configured with `params`.
 TLoadResult CreateTransform(const vdv_filters::TTransformParams& params, GstElement*& out);
 
-// Where the module is looked for: beside the program, unless a test says otherwise.
+// Where the module is looked for: beside the program, or where an installed
+// tree keeps it, unless a test says otherwise.
 std::string ModulePath();
+std::string ModulePathFor(const std::string& programFolder);
 void SetModulePathForTesting(const std::string& path);
 
 }  // namespace filter_module

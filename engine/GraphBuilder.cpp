@@ -109,7 +109,8 @@ GstElement* TGraphBuilder::AddDevice(bool video) {
   }
   if (w_.P.StoreDeviceSettingsInRegistry)
     orvex::media::ApplySerialized(element, device_store::LoadCompressorState(entry.Info.Key).value_or(""));
-  if (video) w_.DeviceElement = element;
+  (video ? w_.DeviceElement : w_.AudioDeviceElement) = element;
+  g_.AddLosableSource(element);
   return element;
 }
 

@@ -96,6 +96,8 @@ void TSyncManager::DeviceChanged(bool arrived, const std::string& id) {
                                         d.Audio.Info.Key) != worker->DevicesInUse.end();
     if (d.Video.Info.Descriptor.monikerDisplayName == id ||
         (audioInGraph && d.Audio.Info.Descriptor.monikerDisplayName == id)) {
+      worker->LostDeviceName =
+          d.Video.Info.Descriptor.monikerDisplayName == id ? d.Video.DisplayName : d.Audio.DisplayName;
       worker->DeviceLostFlag = true;
       worker->Request(rq_GraphEvent);
     }

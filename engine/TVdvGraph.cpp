@@ -29,8 +29,12 @@ GstBusSyncReply TVdvGraph::OnSyncMessage(GstBus*, GstMessage* message, gpointer 
       self->eosSeen_ = true;
       self->ended_.notify_all();
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-      self->errorSeen_ = true;
-      self->ended_.notify_all();
+      if (GstElement* source = self->LosableSourceOf(message)) {
+        self->failedSources_.push_back(source);
+      } else {
+        self->errorSeen_ = true;
+        self->ended_.notify_all();
+      }
     }
     handler = self->handler_;
   }
@@ -95,9 +99,41 @@ GstState TVdvGraph::CurrentState() const {
   return current;
 }
 
+void TVdvGraph::AddLosableSource(GstElement* source) {
+  std::lock_guard lock(mutex_);
+  losableSources_.push_back(source);
+}
+
+// Under mutex_.
+GstElement* TVdvGraph::LosableSourceOf(GstMessage* message) const {
+  for (GstElement* source : losableSources_)
+    if (GST_MESSAGE_SRC(message) == GST_OBJECT(source) ||
+        gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(source)))
+      return source;
+  return nullptr;
+}
+
+// A failed source usually ended its stream itself; where it did not, the end
+// goes in below it, or the writer would wait for that stream for ever.
+void TVdvGraph::EndStreamsOfFailedSources() {
+  std::vector<GstElement*> failed;
+  {
+    std::lock_guard lock(mutex_);
+    failed = failedSources_;
+  }
+  for (GstElement* source : failed) {
+    GstPad* src = gst_element_get_static_pad(source, "src");
+    GstPad* peer = src ? gst_pad_get_peer(src) : nullptr;
+    if (peer && !GST_PAD_IS_EOS(peer)) gst_pad_send_event(peer, gst_event_new_eos());
+    if (peer) gst_object_unref(peer);
+    if (src) gst_object_unref(src);
+  }
+}
+
 bool TVdvGraph::SendEndOfStreamAndWait(std::chrono::milliseconds deadline) {
   // After an error the end never arrives: don't wait for it.
   if (errorSeen_) return false;
+  EndStreamsOfFailedSources();
   gst_element_send_event(pipeline_, gst_event_new_eos());
   std::unique_lock lock(mutex_);
   ended_.wait_for(lock, deadline, [this] { return eosSeen_ || errorSeen_; });

@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class TVdvGraph {
  public:
@@ -38,6 +39,11 @@ class TVdvGraph {
   bool SetState(GstState state, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
   GstState CurrentState() const;
 
+  // A device source whose failure (a camera unplugged, a microphone its sound
+  // server took away) ends only its own stream: the other streams can still
+  // be ended and the file finished.
+  void AddLosableSource(GstElement* source);
+
   // Ends the streams so every sink (the AVI writer above all) finishes its
   // file; answers whether the end arrived before the deadline or an error.
   bool SendEndOfStreamAndWait(std::chrono::milliseconds deadline);
@@ -48,11 +54,15 @@ class TVdvGraph {
 
  private:
   static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
+  GstElement* LosableSourceOf(GstMessage* message) const;
+  void EndStreamsOfFailedSources();
 
   GstElement* pipeline_;
   std::mutex mutex_;
   std::condition_variable ended_;
   bool eosSeen_ = false;
   std::atomic<bool> errorSeen_{false};
+  std::vector<GstElement*> losableSources_;  // owned by the pipeline
+  std::vector<GstElement*> failedSources_;
   MessageHandler handler_;
 };

@@ -98,6 +98,10 @@ class TVdvWorker {
   std::atomic<bool> DiskFullFlag{false};
   std::atomic<bool> GraphErrorFlag{false};
   std::string GraphErrorText;
+  // Main thread: the device whose loss is being handled, and the recording
+  // that loss ended (empty when it ended none).
+  std::string LostDeviceName;
+  std::string InterruptedRecording;
 
   // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
   std::unique_ptr<TVdvGraph> Graph;
@@ -108,6 +112,7 @@ class TVdvWorker {
   std::vector<filter_module::TGrabber> Grabbers;
   std::vector<std::string> DevicesInUse;
   GstElement* DeviceElement = nullptr;
+  GstElement* AudioDeviceElement = nullptr;
   GstElement* FileWriter = nullptr;
   std::string VideoCompressorName;
   std::string AudioCompressorName;

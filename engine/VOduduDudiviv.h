@@ -109,6 +109,10 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, PreallocCapFileEnabled)
   VDV_STORED_PROPERTY(bool, RecordingOnMotion_Enabled)
   double RecordingElapsedSeconds() const { return worker_->RecordingElapsed100ns / 10000000.0; }
+  // What the last OnDeviceLost was about: the device that went, and the
+  // recording its loss ended (empty when it ended none).
+  const std::string& LostDeviceName() const { return worker_->LostDeviceName; }
+  const std::string& InterruptedRecordingFileName() const { return worker_->InterruptedRecording; }
 
   // Display
   VDV_STORED_PROPERTY(bool, Display_Active)

@@ -20,7 +20,12 @@ namespace {
 constexpr auto kEndOfStreamDeadline = std::chrono::milliseconds(5000);
 constexpr std::uint64_t kDiskFullFloor = 25000000;
 
-enum TGraphEventKind : int { ge_DeviceLost, ge_WriteFailed, ge_GraphError };
+enum TGraphEventKind : int { ge_DeviceLost, ge_AudioDeviceLost, ge_WriteFailed, ge_GraphError };
+
+bool FromElement(GstMessage* message, GstElement* element) {
+  return element && (GST_MESSAGE_SRC(message) == GST_OBJECT(element) ||
+                     gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(element)));
+}
 
 int DisplayDepth() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -252,6 +257,7 @@ void TVdvWorker::Clear(bool resetState) {
   LogLine("cleared");
   Grabbers.clear();
   DeviceElement = nullptr;
+  AudioDeviceElement = nullptr;
   FileWriter = nullptr;
   Graph.reset();
   if (FrameSlot) FrameSlot->Clear();
@@ -279,10 +285,15 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     gst_message_parse_error(message, &error, nullptr);
     text = error ? error->message : "";
     const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
-    const bool fromDevice =
-        DeviceElement && gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(DeviceElement));
-    if (fromWriter) kind = ge_WriteFailed;
-    else if (fromDevice || GST_MESSAGE_SRC(message) == GST_OBJECT(DeviceElement)) kind = ge_DeviceLost;
+    // A microphone whose sound server took it away fails like an unplugged
+    // camera; its source has ended its stream, so the file can still be finished.
+    if (fromWriter) {
+      kind = ge_WriteFailed;
+    } else if (FromElement(message, DeviceElement)) {
+      kind = ge_DeviceLost;
+    } else if (FromElement(message, AudioDeviceElement)) {
+      kind = ge_AudioDeviceLost;
+    }
     if (error) g_error_free(error);
   } else {
     kind = ge_DeviceLost;  // a live source that ends has gone away
@@ -293,7 +304,8 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
 
 void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text) {
   if (serial != GraphSerial || !GraphActive || Destroying) return;
-  if (kind == ge_DeviceLost) {
+  if (kind == ge_DeviceLost || kind == ge_AudioDeviceLost) {
+    LostDeviceName = kind == ge_AudioDeviceLost ? Devices.Audio.DisplayName : Devices.Video.DisplayName;
     DeviceLostFlag = true;
   } else if (kind == ge_WriteFailed && State == es_Recording) {
     const auto drive = orvex::kernel::QueryDrive(WrittenFile);

@@ -53,8 +53,20 @@ bool TVdvWorker::RunOneRequest() {
   return true;
 }
 
+// A recording the loss ends is finished (its file keeps what came before)
+// and named in plain words, so nobody takes it for a normal stop.
 void TVdvWorker::HandleDeviceLost() {
-  if (GraphActive) StopGraph();
+  // The failing source and the device monitor each report the same loss;
+  // the later report finds the graph stopped already.
+  if (!GraphActive) return;
+  const std::string device = LostDeviceName.empty() ? Devices.Video.DisplayName : LostDeviceName;
+  InterruptedRecording = State == es_Recording && RecordingStarted ? CurrentFileName : "";
+  StopGraph();
+  Report(!InterruptedRecording.empty(), sv_Error,
+         device + " is no longer there: the recording to " + InterruptedRecording +
+             " ended and keeps what was recorded until then",
+         e_no_device_available);
+  LostDeviceName = device;
   PreviewWanted = true;
   QueueEvent(qe_DeviceLost);
 }

@@ -140,6 +140,7 @@ void TfrmPreview::ApplyStoredEngineValues() {
   e.setOnRecordingCompleted([this](VOduduDudiviv* s, const std::string& f, bool ok) {
     VOduduDudiviv1RecordingCompleted(s, f, ok);
   });
+  e.setOnDeviceLost([this](VOduduDudiviv* s) { VOduduDudiviv1DeviceLost(s); });
   e.setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
     VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
   });
@@ -160,6 +161,18 @@ void TfrmPreview::VOduduDudiviv1RecordingCompleted(VOduduDudiviv*, const std::st
   Timer1->stop();
   mainWindow_.SetConfigurationEnabled(true);
   mainWindow_.SetStatusText("Ready");
+}
+
+// The recording's own completion came first and looked like any other stop.
+void TfrmPreview::VOduduDudiviv1DeviceLost(VOduduDudiviv* sender) {
+  const std::string& file = sender->InterruptedRecordingFileName();
+  if (file.empty()) return;
+  QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+  orvex::dialogs::CommonDialogs().MessageBox(
+      owner, "Orvex Ziru",
+      QString("The recording stopped because %1 is no longer there.\n%2 keeps what was recorded until then.")
+          .arg(QString::fromStdString(sender->LostDeviceName()), QString::fromStdString(file)),
+      orvex::dialogs::MsgIcon::Warning, orvex::dialogs::MsgButtons::Ok);
 }
 
 void TfrmPreview::Timer1Timer() {

@@ -38,6 +38,8 @@ class TfrmPreview : public TForm {
                                            TFrameCaptureDest destType, const std::string& fileName,
                                            bool success);
   void Timer1Timer();
+  // A device went away; when that ended a recording, the user is told.
+  void VOduduDudiviv1DeviceLost(VOduduDudiviv* sender);
 
  private:
   void ApplyStoredEngineValues();

@@ -41,9 +41,12 @@ function(orvex_add_pictures target)
       DEPENDS ${folder}/orvex-${size}.png
       VERBATIM)
     list(APPEND icons ${icon})
-    install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps)
+    install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
   configure_file(${PROJECT_SOURCE_DIR}/resources/orvex.desktop ${share}/applications/orvex.desktop COPYONLY)
   add_custom_target(orvex_desktop_files ALL DEPENDS ${icons})
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/orvex.desktop DESTINATION share/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/orvex.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+  # What software centres show of the program.
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/com.brevantix.orvex.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 endfunction()

@@ -12,6 +12,10 @@ packages=(
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg xvfb xauth
+  # a sound server of the tests' own
+  pulseaudio pulseaudio-utils
+  # checking the install tree and the Debian package (scripts/check-install.sh)
+  desktop-file-utils appstream man-db dpkg-dev debootstrap
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -320,19 +321,42 @@ TEST_F(MainWindow, OkInTheSettingsDialogReappliesEverythingAndDisablesStop) {
   EXPECT_EQ(Engine().VideoSize(), 2);
 }
 
-TEST_F(MainWindow, HelpAndTheWebLinkGoToTheDesktopOpenerWithoutAWord) {
+// Runs in the build tree and, copied there by scripts/check-install.sh, in an
+// installed tree: either way the manual that came with the program opens.
+TEST_F(MainWindow, HelpOpensTheManualThatCameWithTheProgram) {
+  Start(WithCamera());
+  frmMain->btnHelp->click();
+  const auto opened = script.CallsOf(ScriptedDialogs::Kind::ShellOpen);
+  ASSERT_EQ(opened.size(), 1u);
+  const QFileInfo manual(opened[0].text);
+  EXPECT_TRUE(manual.isAbsolute());
+  EXPECT_TRUE(manual.isFile()) << opened[0].text.toStdString() << " is not there";
+  EXPECT_TRUE(opened[0].text.endsWith("/manual/index.html")) << opened[0].text.toStdString();
+  EXPECT_EQ(opened[0].workingDir, manual.absolutePath());
+  const QString program = QDir(QCoreApplication::applicationDirPath()).canonicalPath();
+  const QString prefix = QFileInfo(program).path();
+  EXPECT_TRUE(manual.canonicalFilePath().startsWith(prefix + "/"))
+      << "the program's own manual, not one from the current folder";
+  EXPECT_TRUE(script.CallsOf(ScriptedDialogs::Kind::MessageBox).empty());
+}
+
+TEST_F(MainWindow, WithoutAnOpenerHelpSaysWhereTheManualIsAndTheWebLinkStaysQuiet) {
   Start(WithCamera());
   script.SetShellOpenResult(false);  // nothing to open them with
   frmMain->btnHelp->click();
-  Click(frmMain->MMLabel4);
   const auto opened = script.CallsOf(ScriptedDialogs::Kind::ShellOpen);
-  ASSERT_EQ(opened.size(), 2u);
-  const QString folder = QCoreApplication::applicationDirPath();
-  EXPECT_EQ(opened[0].text, QDir(folder).filePath("Orvex.chm"))
-      << "beside the program, not the current folder";
-  EXPECT_EQ(opened[0].workingDir, folder);
-  EXPECT_EQ(opened[1].text, TfrmMain::kWebAddress);
-  EXPECT_TRUE(script.CallsOf(ScriptedDialogs::Kind::MessageBox).empty());
+  ASSERT_EQ(opened.size(), 1u);
+  const auto boxes = script.CallsOf(ScriptedDialogs::Kind::MessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Orvex Ziru");
+  EXPECT_TRUE(boxes[0].text.contains(opened[0].text)) << boxes[0].text.toStdString();
+
+  script.ClearCalls();
+  Click(frmMain->MMLabel4);
+  const auto web = script.CallsOf(ScriptedDialogs::Kind::ShellOpen);
+  ASSERT_EQ(web.size(), 1u);
+  EXPECT_EQ(web[0].text, TfrmMain::kWebAddress);
+  EXPECT_TRUE(script.CallsOf(ScriptedDialogs::Kind::MessageBox).empty()) << "a web page is no manual";
 }
 
 TEST_F(MainWindow, ABrokenSettingsFileIsSetAsideWithANotice) {

@@ -13,11 +13,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "dialogs/OverlayPlacement.h"
 #include "dialogs/TOverlayImageRow.h"
 #include "dialogs/TfrmOverlay.h"
+#include "engine/TextOverlay.h"
 #include "engine/VOduduDudiviv.h"
 #include "imaging/BmpWriter.h"
 #include "platform/dialogs/ScriptedDialogs.h"
@@ -112,6 +114,26 @@ class OverlayDialog : public ::testing::Test {
  private:
   std::string previousConfig_;
 };
+
+// Every placeholder the hint names is one the overlay knows, and it names
+// every kind there is (the custom ones draw nothing and are left out).
+TEST_F(OverlayDialog, TheTextBoxHintListsThePlaceholders) {
+  Open();
+  const QString hint = form->Edit1->toolTip();
+  EXPECT_TRUE(hint.startsWith("Overlay Text\n")) << hint.toStdString();
+  TTextOverlay parsed;
+  ASSERT_TRUE(parsed.SetTemplate(hint.toStdString()));
+  std::set<std::int32_t> kinds;
+  for (const auto& segment : parsed.Segments()) {
+    kinds.insert(segment.Kind);
+    if (segment.Kind == tk_Literal) {
+      EXPECT_EQ(segment.Text.find('%'), std::string::npos) << "not a placeholder: " << segment.Text;
+    }
+  }
+  const std::set<std::int32_t> all = {tk_Literal, tk_TimeCode, tk_FrameCount, tk_Time100ns,
+                                      tk_TimeSec, tk_TimeFull, tk_SysTime,    tk_DvTime};
+  EXPECT_EQ(kinds, all);
+}
 
 TEST_F(OverlayDialog, FirstStartShowsTheDefaultsAndStoresTheWholeGroup) {
   Open();
