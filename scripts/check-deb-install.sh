@@ -36,17 +36,18 @@ fi
 echo "check-deb-install: debootstrap took $((SECONDS - start)) s"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 cp "$deb" "$root/tmp/"
+name="$(basename "$deb")"
 
 start=$SECONDS
 unshare --mount --pid --fork --mount-proc="$root/proc" chroot "$root" /bin/sh -ec '
   export DEBIAN_FRONTEND=noninteractive PATH=/usr/sbin:/usr/bin:/sbin:/bin
   cd /tmp
   apt-get update -qq
-  apt-get install -y -qq ./orvex_*.deb >/tmp/apt.log 2>&1 || { tail -n 30 /tmp/apt.log; exit 1; }
+  apt-get install -y -qq "./$1" >/tmp/apt.log 2>&1 || { tail -n 30 /tmp/apt.log; exit 1; }
   echo "installed: $(dpkg-query -W -f="\${Package} \${Version}" orvex)"
   orvex --version
   ORVEX_CONFIG_DIR=/tmp/config orvex --test-devices --record /tmp/clip.avi --seconds 2
   test -s /tmp/clip.avi
   test -s /usr/share/doc/orvex/manual/index.html
-'
+' sh "$name"
 echo "check-deb-install: installing and running took $((SECONDS - start)) s"

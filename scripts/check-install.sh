@@ -91,7 +91,7 @@ echo "== The Debian package"
 rm -f "$build"/orvex_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb="$(ls "$build"/orvex_*.deb)"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb" Package Version Depends Recommends
 depends="$(dpkg-deb --field "$deb" Depends)"
 for package in libqt6widgets6 libqt6gui6 libqt6core6 libgstreamer1.0-0 libgstreamer-plugins-base1.0-0 \
   libjpeg62-turbo libfreetype6 libfontconfig1 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
