@@ -4,7 +4,8 @@
 #   orvex_add_pictures(target)  compiles them into `target` under :/pictures
 #
 # Also lays out the desktop entry and the icons under ${CMAKE_BINARY_DIR}/share
-# the way a user's ~/.local/share wants them (scripts/run.sh copies them).
+# the way a user's ~/.local/share wants them (scripts/run.sh copies them), and
+# installs them with the AppStream metainfo.
 
 set(ORVEX_PICTURES background btnConfiguration btnStart btnStop btnPreview btnVideoProcessing btnOverlay
                    btnSnapShot btnHelp SnapShotUp SnapShotDown Brightness Contrast Hue Saturation GrayScale

@@ -28,11 +28,18 @@ mirror="$(sed -n 's/^URIs:[[:space:]]*\([^[:space:]]*\).*/\1/p' /etc/apt/sources
 
 echo "check-deb-install: making a fresh Debian 12 in $root"
 start=$SECONDS
-if ! debootstrap --variant=minbase bookworm "$root" ${mirror:+"$mirror"} >"$work/debootstrap.log" 2>&1; then
+# A second try for a mirror that hiccups.
+for try in 1 2; do
+  if debootstrap --variant=minbase bookworm "$root" ${mirror:+"$mirror"} >"$work/debootstrap.log" 2>&1; then
+    break
+  fi
   tail -n 20 "$work/debootstrap.log" >&2
-  echo "check-deb-install: debootstrap failed" >&2
-  exit 1
-fi
+  if [[ $try == 2 ]]; then
+    echo "check-deb-install: debootstrap failed" >&2
+    exit 1
+  fi
+  rm -rf --one-file-system "$root"
+done
 echo "check-deb-install: debootstrap took $((SECONDS - start)) s"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 cp "$deb" "$root/tmp/"
@@ -42,7 +49,7 @@ start=$SECONDS
 unshare --mount --pid --fork --mount-proc="$root/proc" chroot "$root" /bin/sh -ec '
   export DEBIAN_FRONTEND=noninteractive PATH=/usr/sbin:/usr/bin:/sbin:/bin
   cd /tmp
-  apt-get update -qq
+  apt-get update -qq || { sleep 5; apt-get update -qq; }
   apt-get install -y -qq "./$1" >/tmp/apt.log 2>&1 || { tail -n 30 /tmp/apt.log; exit 1; }
   echo "installed: $(dpkg-query -W -f="\${Package} \${Version}" orvex)"
   orvex --version
