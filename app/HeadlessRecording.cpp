@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/HeadlessRun.h"
+#include "app/OutputFolder.h"
 #include "app/TApplication.h"
 #include "engine/VOduduDudiviv.h"
 
@@ -14,6 +15,11 @@ constexpr int kCompletionTimeoutMs = 15000;
 }  // namespace
 
 int RecordHeadless(TApplication& application, const std::string& file, double seconds) {
+  std::error_code ec;
+  const std::string target = std::filesystem::absolute(file, ec).string();
+  if (const std::string problem = OutputFolderProblem(target); !problem.empty())
+    return HeadlessFailure("cannot record to " + target + ": " + problem);
+
   std::vector<std::string> errors;
   VOduduDudiviv& engine = PrepareHeadlessEngine(application, errors);
   bool completed = false, success = false;
@@ -24,8 +30,10 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     success = ok;
   });
 
-  std::error_code ec;
-  const std::string target = std::filesystem::absolute(file, ec).string();
+  if (StopRequested()) {
+    SayStopped("nothing was recorded");
+    return 1;
+  }
   engine.setRecordingFileName(target);
   if (!engine.StartRecording()) {
     std::string why = errors.empty() ? "the recording did not start" : errors.front();
@@ -33,12 +41,18 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     return HeadlessFailure("cannot record to " + target + ": " + why);
   }
   const int ms = static_cast<int>(seconds * 1000);
-  RunLoopUntil([&] { return completed; }, ms);  // ends early when the recording stops by itself
+  // Ends early when the recording stops by itself or a signal asks to end;
+  // then it is finished as at its normal end.
+  RunLoopUntil([&] { return completed || StopRequested(); }, ms);
   if (!completed) engine.StopRecording();
-  if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs)) return HeadlessFailure("the recording did not finish");
-  if (!success) return HeadlessFailure("the recording to " + target + " failed" + (errors.empty() ? "" : ": " + errors.back()));
+  if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs))
+    return HeadlessFailure("the recording did not finish");
+  if (!success)
+    return HeadlessFailure("the recording to " + target + " failed" +
+                           (errors.empty() ? "" : ": " + errors.back()));
   if (!std::filesystem::exists(target, ec) || std::filesystem::file_size(target, ec) == 0)
     return HeadlessFailure("nothing was written to " + target);
+  if (StopRequested()) SayStopped("the recording was finished early");
   std::printf("recorded %.1f s to %s\n", engine.RecordingElapsedSeconds(), target.c_str());
   return 0;
 }
