@@ -9,12 +9,14 @@
 #include <thread>
 
 #include "tests/app/ProgramRun.h"
+#include "platform/kernel/TerminationSignals.h"
 #include "tests/support/MediaProbe.h"
 
 namespace orvex::test {
 namespace {
 
 namespace fs = std::filesystem;
+using orvex::kernel::SignalName;
 
 // A frame's chunk in the file: the test camera at 160x120, recorded as the
 // frame grabber hands it on (32 bits a pixel).
@@ -25,6 +27,7 @@ struct SignalCase {
   const char* name;
   int signo;
   int exitCode;
+  int second = 0;  // sent right after the first, while the program finishes
 };
 
 void PrintTo(const SignalCase& c, std::ostream* os) { *os << c.name; }
@@ -51,11 +54,18 @@ TEST_P(SignalOnRecording, FinishesTheFileAndExitsWithTheSignalsCode) {
   ASSERT_GE(fs::file_size(file, ec), kThreeSeconds) << program->ErrSoFar();
 
   ASSERT_TRUE(program->Signal(c.signo));
+  if (c.second) {
+    ASSERT_TRUE(program->Signal(c.second));
+  }
   const ChildResult result = program->Wait(kProgramDeadlineMs);
   ASSERT_FALSE(result.timedOut) << result.err;
   EXPECT_EQ(result.signal, 0) << "killed by the signal instead of finishing";
   EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
-  EXPECT_NE(result.err.find(std::string("orvex: stopped by ") + c.name), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(std::string("orvex: stopped by ") + SignalName(c.signo)), std::string::npos)
+      << result.err;
+  if (c.second) {
+    EXPECT_NE(result.err.find("orvex: still finishing"), std::string::npos) << "the second one is ignored";
+  }
 
   const ProbedFile probe = ProbeFile(file);
   ASSERT_TRUE(probe.error.empty()) << probe.error;
@@ -71,7 +81,8 @@ TEST_P(SignalOnRecording, FinishesTheFileAndExitsWithTheSignalsCode) {
 INSTANTIATE_TEST_SUITE_P(Signals, SignalOnRecording,
                          ::testing::Values(SignalCase{"SIGINT", SIGINT, 130},
                                            SignalCase{"SIGTERM", SIGTERM, 143},
-                                           SignalCase{"SIGHUP", SIGHUP, 129}),
+                                           SignalCase{"SIGHUP", SIGHUP, 129},
+                                           SignalCase{"SIGTERMWhileFinishing", SIGINT, 130, SIGTERM}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
