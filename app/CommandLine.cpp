@@ -79,6 +79,12 @@ std::string CheckCombinations(const TCommandLine& r) {
   return {};
 }
 
+std::string UnknownArgument(const std::string& arg) {
+  if (kOurOptions.count("-" + arg)) return "unknown option '" + arg + "' (did you mean '-" + arg + "'?)";
+  if (arg.rfind('-', 0) == 0) return "unknown option '" + arg + "'";
+  return "unexpected argument '" + arg + "'; the options start with --";
+}
+
 }  // namespace
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -136,12 +142,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       // Qt takes these from the arguments itself; only skip the value.
       if (arg == "-platform") result.qtPlatformGiven = true;
       if (kQtOptionsWithValue.count(arg) && ++i >= args.size()) result.error = "'" + arg + "' needs a value";
-    } else if (kOurOptions.count("-" + arg)) {
-      result.error = "unknown option '" + arg + "' (did you mean '-" + arg + "'?)";
-    } else if (arg.rfind('-', 0) == 0) {
-      result.error = "unknown option '" + arg + "'";
     } else {
-      result.error = "unexpected argument '" + arg + "'; the options start with --";
+      result.error = UnknownArgument(arg);
     }
   }
   if (result.error.empty() && !result.help && !result.version) result.error = CheckCombinations(result);

@@ -56,11 +56,11 @@ void OnSignal(int signo) {
 
 TerminationSignals::TerminationSignals(std::chrono::milliseconds grace) {
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-    readFd_ = fds[0];
-    writeFd_ = fds[1];
-  }
   g_first = 0;
+  // Without the pipe nothing would hear of a signal: keep the usual end then.
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  readFd_ = fds[0];
+  writeFd_ = fds[1];
   g_graceMs = grace.count();
   g_pipe = writeFd_;
   struct sigaction action {};
@@ -69,14 +69,20 @@ TerminationSignals::TerminationSignals(std::chrono::milliseconds grace) {
   sigemptyset(&action.sa_mask);
   for (const int signo : kSignals) sigaddset(&action.sa_mask, signo);
   action.sa_flags = SA_RESTART;
-  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &g_previous[i]);
+  for (int i = 0; i < 3; ++i) {
+    sigaction(kSignals[i], &action, &g_previous[i]);
+    // A signal ignored from the start stays ignored: nohup's SIGHUP, Ctrl-C
+    // for a job a shell put into the background.
+    if (g_previous[i].sa_handler == SIG_IGN) sigaction(kSignals[i], &g_previous[i], nullptr);
+  }
 }
 
 TerminationSignals::~TerminationSignals() {
+  if (readFd_ < 0) return;
   for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &g_previous[i], nullptr);
   g_pipe = -1;
-  if (readFd_ >= 0) close(readFd_);
-  if (writeFd_ >= 0) close(writeFd_);
+  close(readFd_);
+  close(writeFd_);
 }
 
 void TerminationSignals::Drain() const {

@@ -6,7 +6,8 @@
 // A further signal while the program finishes is ignored (with a line on
 // standard error) for a grace period, so a quick second Ctrl-C cannot cut a
 // recording short of its index; after that period it ends the process at
-// once, for a program that cannot finish.
+// once, for a program that cannot finish. A signal that was ignored when
+// the program started (nohup) stays ignored.
 
 #include <chrono>
 

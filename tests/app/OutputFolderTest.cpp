@@ -1,14 +1,13 @@
 // Where a headless job is asked to write: the reason in plain words before
 // any device is started.
 
-#include "app/OutputFolder.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
 
+#include "app/OutputFolder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TmpfsMount.h"
 
@@ -41,34 +40,35 @@ TEST_P(OutputFolder, NamesTheProblem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Places, OutputFolder,
-    ::testing::Values(
-        FolderCase{"Writable", [](const TempDir& d, auto&) { return d / "clip.avi"; }, ""},
-        FolderCase{"MissingFolder", [](const TempDir& d, auto&) { return d / "gone" / "clip.avi"; },
-                   "the folder DIR/gone does not exist"},
-        FolderCase{"FolderIsAFile",
-                   [](const TempDir& d, auto&) {
-                     orvex::test::WriteFile(d / "file", "x");
-                     return d / "file" / "clip.avi";
-                   },
-                   "DIR/file is not a folder"},
-        FolderCase{"TargetIsAFolder",
-                   [](const TempDir& d, auto&) {
-                     fs::create_directory(d / "clip.avi");
-                     return d / "clip.avi";
-                   },
-                   "DIR/clip.avi is a folder"},
-        FolderCase{"ReadOnlyFolder",
-                   [](const TempDir& d, std::unique_ptr<TmpfsMount>& mount) -> fs::path {
-                     if (::geteuid() != 0) {
-                       fs::create_directory(d / "ro");
-                       ::chmod((d / "ro").c_str(), 0500);
-                       return d / "ro" / "clip.avi";
-                     }
-                     mount = std::make_unique<TmpfsMount>(d / "ro", "size=64k");
-                     return mount->MakeReadOnly() ? d / "ro" / "clip.avi" : fs::path();
-                   },
-                   ::geteuid() == 0 ? "the folder DIR/ro cannot be written: Read-only file system"
-                                    : "the folder DIR/ro cannot be written: Permission denied"}),
+    ::testing::Values(FolderCase{"Writable", [](const TempDir& d, auto&) { return d / "clip.avi"; }, ""},
+                      FolderCase{"MissingFolder",
+                                 [](const TempDir& d, auto&) { return d / "gone" / "clip.avi"; },
+                                 "the folder DIR/gone does not exist"},
+                      FolderCase{"FolderIsAFile",
+                                 [](const TempDir& d, auto&) {
+                                   orvex::test::WriteFile(d / "file", "x");
+                                   return d / "file" / "clip.avi";
+                                 },
+                                 "DIR/file is not a folder"},
+                      FolderCase{"TargetIsAFolder",
+                                 [](const TempDir& d, auto&) {
+                                   fs::create_directory(d / "clip.avi");
+                                   return d / "clip.avi";
+                                 },
+                                 "DIR/clip.avi is a folder"},
+                      FolderCase{"ReadOnlyFolder",
+                                 [](const TempDir& d, std::unique_ptr<TmpfsMount>& mount) -> fs::path {
+                                   if (::geteuid() != 0) {
+                                     fs::create_directory(d / "ro");
+                                     ::chmod((d / "ro").c_str(), 0500);
+                                     return d / "ro" / "clip.avi";
+                                   }
+                                   mount = std::make_unique<TmpfsMount>(d / "ro", "size=64k");
+                                   return mount->MakeReadOnly() ? d / "ro" / "clip.avi" : fs::path();
+                                 },
+                                 ::geteuid() == 0
+                                     ? "the folder DIR/ro cannot be written: Read-only file system"
+                                     : "the folder DIR/ro cannot be written: Permission denied"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

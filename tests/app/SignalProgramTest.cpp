@@ -8,8 +8,8 @@
 #include <csignal>
 #include <thread>
 
-#include "tests/app/ProgramRun.h"
 #include "platform/kernel/TerminationSignals.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/support/MediaProbe.h"
 
 namespace orvex::test {
