@@ -86,8 +86,8 @@ void TfrmVideoProcessing::StoreOnChange() {
   const auto request = [this] { store_.Request(); };
   for (QSlider* slider : {slBrightness, slContrast, slHue, slSaturation})
     connect(slider, &QSlider::valueChanged, this, request);
-  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{cbGrayScale, cbNegative, cbMirror, rb0,
-                                                                         rb90, rb180, rb270})
+  for (QAbstractButton* button :
+       std::initializer_list<QAbstractButton*>{cbGrayScale, cbNegative, cbMirror, rb0, rb90, rb180, rb270})
     connect(button, &QAbstractButton::toggled, this, request);
 }
 

@@ -292,7 +292,8 @@ TEST_F(VideoProcessingDialog, ChangesNotYetStoredAreStoredWhenTheWindowIsDestroy
   d.cbMirror->click();
   d.show();
   d.hide();
-  EXPECT_EQ(Stored(), TVideoProcessingSettings{}) << "showing and hiding store nothing, and no moment has come";
+  EXPECT_EQ(Stored(), TVideoProcessingSettings{})
+      << "showing and hiding store nothing, and no moment has come";
 
   Destroy();
   TVideoProcessingSettings expected;

@@ -226,8 +226,8 @@ TEST_P(TestCameraRate, FramesNeverRunAheadOfTheClockAndCatchUpWhenLate) {
   const int fps = GetParam().fps;
   const GstClockTime frame = GST_SECOND / static_cast<GstClockTime>(fps);
   PipelineCapture capture(std::string("orvextestcamerasrc name=cam ! ") + GetParam().caps +
-                          ",framerate=" + std::to_string(fps) +
-                          "/1 ! appsink name=sink sync=" + (GetParam().sync ? "true" : "false"),
+                              ",framerate=" + std::to_string(fps) +
+                              "/1 ! appsink name=sink sync=" + (GetParam().sync ? "true" : "false"),
                           /*play=*/false);
   capture.RecordPushTimes("cam");
   capture.Play();
