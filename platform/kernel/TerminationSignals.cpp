@@ -33,6 +33,12 @@ void Say(const char* text, std::size_t size) {
   (void)ignored;
 }
 
+// Not while another thread is still noting the first signal (its time 0).
+bool GraceOver() {
+  const std::int64_t firstAt = g_firstAtMs;
+  return firstAt != 0 && NowMs() - firstAt >= g_graceMs;
+}
+
 void OnSignal(int signo) {
   const int savedErrno = errno;
   int expected = 0;
@@ -41,7 +47,7 @@ void OnSignal(int signo) {
     const char byte = 1;
     ssize_t ignored = write(g_pipe, &byte, 1);
     (void)ignored;
-  } else if (NowMs() - g_firstAtMs >= g_graceMs) {
+  } else if (GraceOver()) {
     static const char kAtOnce[] = "orvex: stopping at once\n";
     Say(kAtOnce, sizeof kAtOnce - 1);
     _exit(ExitCodeForSignal(signo));
@@ -57,6 +63,7 @@ void OnSignal(int signo) {
 TerminationSignals::TerminationSignals(std::chrono::milliseconds grace) {
   int fds[2];
   g_first = 0;
+  g_firstAtMs = 0;
   // Without the pipe nothing would hear of a signal: keep the usual end then.
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
   readFd_ = fds[0];
