@@ -1,6 +1,7 @@
 #pragma once
-// The program's command-line options. Single-dash options other than ours
-// are left to Qt (-platform, -display, ...).
+// The program's command-line options. Qt's own single-dash options
+// (-platform, -display, -style, ...) are left to Qt; anything else the
+// program does not know is refused, never silently ignored.
 
 #include <string>
 #include <vector>
@@ -12,12 +13,21 @@ struct TCommandLine {
   bool listDevices = false;
   std::string recordFile;  // --record FILE
   double seconds = 5;      // --seconds N
-  std::string snapshotFile;  // --snapshot FILE
+  bool secondsGiven = false;
+  std::string snapshotFile;      // --snapshot FILE
+  bool qtPlatformGiven = false;  // -platform NAME
   // Options that work without a window or a display.
   bool Headless() const { return listDevices || !recordFile.empty() || !snapshotFile.empty(); }
-  std::string error;  // set when the options cannot be used
+  std::string error;  // set when the options cannot be used: one line, without "orvex: "
 };
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
+// The line printed after a usage error.
+std::string UsageHint();
 std::string VersionText();
+
+// Exit codes of the program.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/HeadlessRun.h"
+#include "app/OutputFolder.h"
 #include "app/TApplication.h"
 #include "engine/VOduduDudiviv.h"
 
@@ -14,6 +15,11 @@ constexpr int kCompletionTimeoutMs = 15000;
 }  // namespace
 
 int RecordHeadless(TApplication& application, const std::string& file, double seconds) {
+  std::error_code ec;
+  const std::string target = std::filesystem::absolute(file, ec).string();
+  if (const std::string problem = OutputFolderProblem(target); !problem.empty())
+    return HeadlessFailure("cannot record to " + target + ": " + problem);
+
   std::vector<std::string> errors;
   VOduduDudiviv& engine = PrepareHeadlessEngine(application, errors);
   bool completed = false, success = false;
@@ -24,8 +30,10 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     success = ok;
   });
 
-  std::error_code ec;
-  const std::string target = std::filesystem::absolute(file, ec).string();
+  if (StopRequested()) {
+    SayStopped("nothing was recorded");
+    return 1;
+  }
   engine.setRecordingFileName(target);
   if (!engine.StartRecording()) {
     std::string why = errors.empty() ? "the recording did not start" : errors.front();
@@ -33,11 +41,17 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     return HeadlessFailure("cannot record to " + target + ": " + why);
   }
   const int ms = static_cast<int>(seconds * 1000);
-  // Ends early when the recording stops by itself (a device went away).
-  const bool endedEarly = RunLoopUntil([&] { return completed; }, ms);
+  // Ends early when the recording stops by itself or a signal asks to end;
+  // then it is finished as at its normal end.
+  RunLoopUntil([&] { return completed || StopRequested(); }, ms);
+  // Completed before its time unasked: a device went away.
+  const bool endedEarly = completed && !StopRequested();
   if (!completed) engine.StopRecording();
-  if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs)) return HeadlessFailure("the recording did not finish");
-  if (!success) return HeadlessFailure("the recording to " + target + " failed" + (errors.empty() ? "" : ": " + errors.back()));
+  if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs))
+    return HeadlessFailure("the recording did not finish");
+  if (!success)
+    return HeadlessFailure("the recording to " + target + " failed" +
+                           (errors.empty() ? "" : ": " + errors.back()));
   if (!std::filesystem::exists(target, ec) || std::filesystem::file_size(target, ec) == 0)
     return HeadlessFailure("nothing was written to " + target);
   // Not the job that was asked for, though the file holds what was recorded.
@@ -45,6 +59,7 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
     return HeadlessFailure("the recording to " + target + " stopped after " +
                            std::to_string(static_cast<int>(engine.RecordingElapsedSeconds())) + " s" +
                            (errors.empty() ? "" : ": " + errors.back()));
+  if (StopRequested()) SayStopped("the recording was finished early");
   std::printf("recorded %.1f s to %s\n", engine.RecordingElapsedSeconds(), target.c_str());
   return 0;
 }

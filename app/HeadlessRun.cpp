@@ -8,7 +8,25 @@
 #include "app/TApplication.h"
 #include "app/TfrmMain.h"
 #include "engine/VOduduDudiviv.h"
+#include "platform/dialogs/HeadlessDialogs.h"
+#include "platform/kernel/TerminationSignals.h"
 #include "preview/TfrmPreview.h"
+
+namespace {
+
+// A property page nobody could see answers Cancel.
+bool RefusePropertyPages(QWidget*, const std::string&, std::vector<orvex::media::ElementProperty>&,
+                         const std::function<void(const std::string&, const std::string&)>&) {
+  return false;
+}
+
+}  // namespace
+
+THeadlessMode::THeadlessMode() : dialogs_(std::make_unique<orvex::dialogs::HeadlessDialogs>()) {
+  VOduduDudiviv::SetPropertyDialogRunner(RefusePropertyPages);
+}
+
+THeadlessMode::~THeadlessMode() { VOduduDudiviv::SetPropertyDialogRunner(nullptr); }
 
 VOduduDudiviv& PrepareHeadlessEngine(TApplication& application, std::vector<std::string>& errors) {
   application.CreateForms();
@@ -17,11 +35,13 @@ VOduduDudiviv& PrepareHeadlessEngine(TApplication& application, std::vector<std:
   if (engine.VideoDevice() < 0 && engine.VideoDevicesCount() > 0) {
     // Nothing chosen in the settings yet: take the first camera rather than fail.
     engine.setVideoDevice(0);
-    std::fprintf(stderr, "orvex: no camera is chosen in the settings; using %s\n", engine.VideoDeviceName().c_str());
+    std::fprintf(stderr, "orvex: no camera is chosen in the settings; using %s\n",
+                 engine.VideoDeviceName().c_str());
   }
-  engine.setOnLog([&errors](VOduduDudiviv*, TLogType, const std::string& severity, const std::string& message) {
-    if (severity == "ERROR") errors.push_back(message);
-  });
+  engine.setOnLog(
+      [&errors](VOduduDudiviv*, TLogType, const std::string& severity, const std::string& message) {
+        if (severity == "ERROR") errors.push_back(message);
+      });
   engine.HandleNeeded();
   return engine;
 }
@@ -29,6 +49,13 @@ VOduduDudiviv& PrepareHeadlessEngine(TApplication& application, std::vector<std:
 int HeadlessFailure(const std::string& message) {
   std::fprintf(stderr, "orvex: %s\n", message.c_str());
   return 1;
+}
+
+bool StopRequested() { return orvex::kernel::TerminationSignal() != 0; }
+
+void SayStopped(const std::string& what) {
+  std::fprintf(stderr, "orvex: stopped by %s: %s\n",
+               orvex::kernel::SignalName(orvex::kernel::TerminationSignal()), what.c_str());
 }
 
 bool RunLoopUntil(const std::function<bool()>& done, int timeoutMs) {

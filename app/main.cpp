@@ -2,48 +2,54 @@
 #include <cstdlib>
 
 #include "app/CommandLine.h"
-#include "app/HeadlessRecording.h"
-#include "app/HeadlessSnapshot.h"
-#include "app/ListDevices.h"
+#include "app/ProgramRuns.h"
 #include "app/TApplication.h"
-#include "engine/VOduduDudiviv.h"
+#include "platform/kernel/TerminationSignals.h"
+
+namespace {
+
+bool IsSet(const char* name) { return std::getenv(name) && *std::getenv(name); }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const TCommandLine options = ParseCommandLine({argv + 1, argv + argc});
   if (!options.error.empty()) {
-    std::fprintf(stderr, "orvex: %s\n", options.error.c_str());
-    return 2;
+    std::fprintf(stderr, "orvex: %s\n%s", options.error.c_str(), UsageHint().c_str());
+    return kExitUsage;
   }
   if (options.help) {
     std::fputs(UsageText().c_str(), stdout);
-    return 0;
+    return kExitDone;
   }
   if (options.version) {
     std::fputs(VersionText().c_str(), stdout);
-    return 0;
+    return kExitDone;
+  }
+  const bool display =
+      IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM") || options.qtPlatformGiven;
+  if (!options.Headless() && !display) {
+    // Qt would abort; say what is missing and what works without it.
+    std::fputs(
+        "orvex: there is no display to show the windows on (DISPLAY is not set); "
+        "--list-devices, --record and --snapshot work without one\n",
+        stderr);
+    return kExitFailed;
   }
   if (options.testDevices) setenv("ORVEX_TEST_DEVICES", "1", 1);
   // Headless work needs no display: Qt draws nothing on its offscreen platform.
-  auto set = [](const char* name) { return std::getenv(name) && *std::getenv(name); };
-  if (options.Headless() && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (options.Headless() && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
-  TApplication application(argc, argv);
   if (options.listDevices) {
-    VOduduDudiviv engine;
-    return ListDevices(engine, stdout);
+    // Nothing to finish: a signal ends the listing at once, as usual.
+    TApplication application(argc, argv);
+    return RunListDevices();
   }
-  if (!options.recordFile.empty()) {
-    const int exitCode = RecordHeadless(application, options.recordFile, options.seconds);
-    application.DestroyForms();
-    return exitCode;
-  }
-  if (!options.snapshotFile.empty()) {
-    const int exitCode = SnapshotHeadless(application, options.snapshotFile);
-    application.DestroyForms();
-    return exitCode;
-  }
-  application.CreateForms();
-  const int exitCode = application.Run();
-  application.DestroyForms();
-  return exitCode;
+  // Caught from before the windows exist, so no signal can cut a run short
+  // of its end; the event loop reacts once it runs.
+  const orvex::kernel::TerminationSignals caught;
+  TApplication application(argc, argv);
+  if (options.Headless()) return RunHeadlessJob(application, options);
+  return RunWithWindows(application, caught);
 }

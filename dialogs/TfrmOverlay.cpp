@@ -15,6 +15,7 @@
 #include "dialogs/OverlayPlacement.h"
 #include "dialogs/TOverlayImageRow.h"
 #include "engine/VOduduDudiviv.h"
+#include "platform/kernel/UnhandledException.h"
 #include "settings/OverlaySettings.h"
 
 using orvex::dialogs::CommonDialogs;
@@ -66,7 +67,12 @@ orvex::dialogs::FontChoice ToFontChoice(const TFont& font) {
 }
 
 TfrmOverlay::TfrmOverlay(VOduduDudiviv& engine)
-    : TForm("Video Overlay", TBorderStyle::Single, /*minimizeBox=*/false), engine_(engine) {
+    : TForm("Video Overlay", TBorderStyle::Single, /*minimizeBox=*/false),
+      engine_(engine),
+      store_([this] { SaveSettings(); },
+             [this](std::exception_ptr error) {
+               ShowOverlayError(this, QString::fromStdString(orvex::kernel::DescribeException(error)));
+             }) {
   setObjectName("frmOverlay");
   SetClientSize(362, 529);
   OpenDialog1.title = "Load Image";
@@ -94,6 +100,27 @@ TfrmOverlay::TfrmOverlay(VOduduDudiviv& engine)
     });
 
   LoadSettings();
+  StoreOnChange();
+}
+
+// Text typed, a font or colour chosen, a box ticked, a position picked, an
+// image loaded or cleared: stored shortly after. The buttons' own handlers
+// run first, so the store sees their outcome.
+void TfrmOverlay::StoreOnChange() {
+  const auto request = [this] { store_.Request(); };
+  connect(Edit1, &QLineEdit::textChanged, this, request);
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{JvXPButton1, btnReset1})
+    connect(button, &QAbstractButton::clicked, this, request);
+  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{cbNegative, JvXPCheckbox1})
+    connect(box, &QAbstractButton::toggled, this, request);
+  for (QRadioButton* radio : textRadios_) connect(radio, &QRadioButton::toggled, this, request);
+  for (auto& row : rows_) {
+    for (QRadioButton* radio : row->Radios) connect(radio, &QRadioButton::toggled, this, request);
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{row->TransparentBox, row->VisibleBox})
+      connect(box, &QAbstractButton::toggled, this, request);
+    for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{row->LoadButton, row->ClearButton})
+      connect(button, &QAbstractButton::clicked, this, request);
+  }
 }
 
 // The compositor is detached by now, so no frame reads the slots while they go.

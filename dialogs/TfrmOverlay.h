@@ -1,7 +1,8 @@
 #pragma once
 // The "Video Overlay" window: the engine's one line of text and the three
 // image overlays. Restores both from the overlay settings and the kept image
-// files while it is created, and stores the settings again when it goes.
+// files while it is created, stores each change a moment after it was made,
+// and stores the settings again when it goes.
 //
 // It owns the image overlay slots and the compositor that draws them on the
 // frame path. Detach the compositor from the preview before this window is
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "dialogs/DeferredStore.h"
 #include "engine/EngineEnums.h"
 #include "platform/dialogs/CommonDialogs.h"
 #include "preview/ImageOverlayCompositor.h"
@@ -86,8 +88,11 @@ class TfrmOverlay : public TForm {
   void SetShapeColor(std::uint32_t color);
   // Saves, showing the error box instead of throwing.
   void TrySaveSettings();
+  // After the load: every change of a control is stored soon.
+  void StoreOnChange();
 
   VOduduDudiviv& engine_;
+  TDeferredStore store_;
   TImageOverlaySlots slots_;
   TImageOverlayCompositor compositor_{slots_};
   std::array<QRadioButton*, 6> textRadios_{};  // by position code

@@ -12,6 +12,7 @@
 
 #include "engine/VOduduDudiviv.h"
 #include "platform/dialogs/CommonDialogs.h"
+#include "platform/kernel/UnhandledException.h"
 #include "settings/SnapShotSettings.h"
 #include "widgets/Pictures.h"
 #include "widgets/TPictureButton.h"
@@ -42,7 +43,9 @@ QLineEdit* Edit(const char* name, const QString& text, const QString& hint, QWid
 }  // namespace
 
 TfrmSnapShot::TfrmSnapShot(VOduduDudiviv& engine)
-    : TForm("SnapShot", TBorderStyle::Single, /*minimizeBox=*/false), engine_(engine) {
+    : TForm("SnapShot", TBorderStyle::Single, /*minimizeBox=*/false),
+      engine_(engine),
+      store_([this] { SaveSettings(); }, [this](std::exception_ptr error) { ShowStoreError(error); }) {
   setObjectName("frmSnapShot");
   SetClientSize(218, 205);
   // The window's size was chosen for a small dialog font.
@@ -59,9 +62,18 @@ TfrmSnapShot::TfrmSnapShot(VOduduDudiviv& engine)
   connect(btnSnapShot, &TPictureButton::clicked, this, &TfrmSnapShot::btnSnapShotClick);
 
   LoadSettings();
+  StoreOnChange();
 }
 
 TfrmSnapShot::~TfrmSnapShot() { TrySaveSettings(); }
+
+// A format or size chosen, a size typed: stored shortly after.
+void TfrmSnapShot::StoreOnChange() {
+  const auto request = [this] { store_.Request(); };
+  for (QRadioButton* radio : {rbBMP, rbJPG, rbGIF, rbVideo, rbScreen, rbCustom})
+    connect(radio, &QRadioButton::toggled, this, request);
+  for (QLineEdit* edit : {edWidth, edHeight}) connect(edit, &QLineEdit::textChanged, this, request);
+}
 
 // Format and size side by side, the custom size under them, the button at the foot.
 void TfrmSnapShot::BuildControls() {
@@ -161,10 +173,15 @@ void TfrmSnapShot::SaveSettings() {
 void TfrmSnapShot::TrySaveSettings() {
   try {
     SaveSettings();
-  } catch (const std::exception& e) {
-    orvex::dialogs::CommonDialogs().MessageBox(this, "Orvex Ziru", QString::fromStdString(e.what()),
-                                               orvex::dialogs::MsgIcon::Stop, orvex::dialogs::MsgButtons::Ok);
+  } catch (...) {
+    ShowStoreError(std::current_exception());
   }
+}
+
+void TfrmSnapShot::ShowStoreError(std::exception_ptr error) {
+  orvex::dialogs::CommonDialogs().MessageBox(this, "Orvex Ziru",
+                                             QString::fromStdString(orvex::kernel::DescribeException(error)),
+                                             orvex::dialogs::MsgIcon::Stop, orvex::dialogs::MsgButtons::Ok);
 }
 
 TSnapshotFormat TfrmSnapShot::SnapshotFormat() const {

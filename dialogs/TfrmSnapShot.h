@@ -1,11 +1,12 @@
 #pragma once
 // The "SnapShot" window: the format and size of snapshots and the button that
 // takes one. Its controls are its state: the preview window reads them when a
-// captured frame arrives. Restores the snapshot settings while it is created
-// and stores them again when it goes.
+// captured frame arrives. Restores the snapshot settings while it is created,
+// stores each change a moment after it was made, and again when it goes.
 
 #include <QIcon>
 
+#include "dialogs/DeferredStore.h"
 #include "preview/SnapshotSaver.h"
 #include "widgets/TForm.h"
 
@@ -56,8 +57,12 @@ class TfrmSnapShot : public TForm, public ISnapshotChoices {
   void BuildSnapShotButton();
   // Saves, showing the error box instead of throwing.
   void TrySaveSettings();
+  void ShowStoreError(std::exception_ptr error);
+  // After the load: every change of a control is stored soon.
+  void StoreOnChange();
 
   VOduduDudiviv& engine_;
+  TDeferredStore store_;
   QIcon glyphUp_;
   QIcon glyphDown_;
 };

@@ -63,7 +63,9 @@ int RotationDegrees(const TfrmVideoProcessing& d) {
 }  // namespace
 
 TfrmVideoProcessing::TfrmVideoProcessing(VOduduDudiviv& engine)
-    : TForm("Video Processing", TBorderStyle::Single, /*minimizeBox=*/false), engine_(engine) {
+    : TForm("Video Processing", TBorderStyle::Single, /*minimizeBox=*/false),
+      engine_(engine),
+      store_([this] { SaveSettings(); }, orvex::kernel::HandleUnhandledException) {
   setObjectName("frmVideoProcessing");
   SetClientSize(kClientWidth, kClientHeight);
   BuildColorGroup();
@@ -75,6 +77,18 @@ TfrmVideoProcessing::TfrmVideoProcessing(VOduduDudiviv& engine)
   } catch (...) {
     orvex::kernel::HandleUnhandledException(std::current_exception());
   }
+  StoreOnChange();
+}
+
+// The user's changes, and the resets, reach the store shortly after; a
+// dragged slider is stored once it rests.
+void TfrmVideoProcessing::StoreOnChange() {
+  const auto request = [this] { store_.Request(); };
+  for (QSlider* slider : {slBrightness, slContrast, slHue, slSaturation})
+    connect(slider, &QSlider::valueChanged, this, request);
+  for (QAbstractButton* button :
+       std::initializer_list<QAbstractButton*>{cbGrayScale, cbNegative, cbMirror, rb0, rb90, rb180, rb270})
+    connect(button, &QAbstractButton::toggled, this, request);
 }
 
 // A destructor must not throw: a failed save is reported and the program
@@ -234,7 +248,7 @@ void TfrmVideoProcessing::rb0Click() {
   engine_.setVideoProcessing_Rotation(static_cast<TVideoRotation>(code));
 }
 
-// Rotation and mirror stay as they are; nothing is stored until the end.
+// Rotation and mirror stay as they are.
 void TfrmVideoProcessing::btnReset1Click() {
   for (QSlider* slider : {slBrightness, slContrast, slHue, slSaturation}) slider->setValue(0);
   cbGrayScale->setChecked(false);
@@ -247,9 +261,8 @@ void TfrmVideoProcessing::btnReset1Click() {
   engine_.setVideoProcessing_InvertColors(false);
 }
 
-// The colour values stay as they are; nothing is stored until the end. The
-// mirror goes first, so checking rb0 never sends a code in between and a
-// running preview is rebuilt once.
+// The colour values stay as they are. The mirror goes first, so checking
+// rb0 never sends a code in between and a running preview is rebuilt once.
 void TfrmVideoProcessing::btnReset2Click() {
   cbMirror->setChecked(false);
   rb0->setChecked(true);

@@ -1,9 +1,11 @@
 #pragma once
 // The "Video Processing" window: brightness, contrast, hue, saturation, grey
 // scale, negative, quarter turns and mirror of the live picture. The controls
-// are the state; every change goes to the engine at once, and the group is
-// stored when the window is created and when it is destroyed.
+// are the state; every change goes to the engine at once and is stored a
+// moment later; the group is also stored when the window is created and when
+// it is destroyed.
 
+#include "dialogs/DeferredStore.h"
 #include "widgets/TForm.h"
 
 class QCheckBox;
@@ -72,6 +74,9 @@ class TfrmVideoProcessing : public TForm {
   QRadioButton* AddRotationButton(const QString& degrees, const char* name);
   QPushButton* AddResetButton(QGroupBox* group, const char* name);
   QLabel* AddIcon(QGroupBox* group, const QPixmap& icon, const QString& hint);
+  // After the load: every change of a control is stored soon.
+  void StoreOnChange();
 
   VOduduDudiviv& engine_;
+  TDeferredStore store_;
 };

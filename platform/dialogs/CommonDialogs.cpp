@@ -15,4 +15,6 @@ ICommonDialogs& CommonDialogs() {
 
 void SetCommonDialogs(ICommonDialogs* dialogs) { g_installed = dialogs; }
 
+ICommonDialogs* InstalledCommonDialogs() { return g_installed; }
+
 }  // namespace orvex::dialogs

@@ -55,5 +55,7 @@ class ICommonDialogs {
 ICommonDialogs& CommonDialogs();
 // Installs an implementation (not owned); nullptr restores Qt's.
 void SetCommonDialogs(ICommonDialogs* dialogs);
+// The implementation installed with SetCommonDialogs, nullptr for Qt's.
+ICommonDialogs* InstalledCommonDialogs();
 
 }  // namespace orvex::dialogs

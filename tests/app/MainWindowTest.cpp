@@ -30,6 +30,7 @@
 #include "platform/media/testdevices/TestDevices.h"
 #include "preview/TfrmPreview.h"
 #include "settings/CaptureSettings.h"
+#include "tests/app/SettingsFolder.h"
 #include "tests/support/FakeDeviceSource.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
@@ -48,24 +49,6 @@ using orvex::settings::TCaptureSettings;
 namespace {
 
 TApplication& App() { return *static_cast<TApplication*>(QCoreApplication::instance()); }
-
-// Each test gets its own settings folder and engine manager; the folder of
-// the other app tests comes back afterwards.
-class SettingsFolder {
- public:
-  SettingsFolder() : previous_(std::getenv("ORVEX_CONFIG_DIR")) {
-    setenv("ORVEX_CONFIG_DIR", folder.str().c_str(), 1);
-    TSyncManager::Free();
-  }
-  ~SettingsFolder() {
-    TSyncManager::Free();
-    setenv("ORVEX_CONFIG_DIR", previous_.c_str(), 1);
-  }
-  orvex::test::TempDir folder;
-
- private:
-  std::string previous_;
-};
 
 // The main window's buttons, in the order of its state table.
 std::string Buttons() {

@@ -192,7 +192,8 @@ TEST_F(SnapShotDialog, TheChoicesFollowTheControlsAtOnce) {
   EXPECT_EQ(choices.SnapshotSizeMode(), ss_Custom);
   EXPECT_EQ(choices.CustomWidthText(), "12x");
   EXPECT_EQ(choices.CustomHeightText(), "480");
-  EXPECT_EQ(TSnapShotSettings::Read().SnapShotFormat, 0) << "the store changes only when the window goes";
+  EXPECT_EQ(TSnapShotSettings::Read().SnapShotFormat, 0)
+      << "the controls are read, the store takes the change only a moment later";
 }
 
 // Everything fits the fixed client area at its wanted size, nothing overlaps.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/DeferredStore.h"
 #include "dialogs/TfrmVideoProcessing.h"
 #include "engine/TSyncManager.h"
 #include "engine/VOduduDudiviv.h"
@@ -22,6 +23,7 @@
 #include "platform/registry/Registry.h"
 #include "settings/VideoProcessingSettings.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using orvex::settings::TVideoProcessingSettings;
 
@@ -238,7 +240,7 @@ TEST_F(VideoProcessingDialog, ADraggedSliderSendsEveryValueItPassesBeforeTheRele
   }
 }
 
-TEST_F(VideoProcessingDialog, EachResetLeavesTheOtherGroupAloneAndStoresNothing) {
+TEST_F(VideoProcessingDialog, EachResetLeavesTheOtherGroupAlone) {
   TfrmVideoProcessing& d = Create();
   d.slBrightness->setValue(40);
   d.slContrast->setValue(-30);
@@ -269,7 +271,7 @@ TEST_F(VideoProcessingDialog, EachResetLeavesTheOtherGroupAloneAndStoresNothing)
   EXPECT_EQ(Rotation(), rt_270_deg_mirror) << "a 270 degree mirrored picture stays so";
   EXPECT_TRUE(d.rb270->isChecked());
   EXPECT_TRUE(d.cbMirror->isChecked());
-  EXPECT_EQ(Stored(), stored);
+  EXPECT_EQ(Stored(), stored) << "stored a moment later, not at once";
 
   // With rb0 checked already the image reset still sends the code, for
   // the mirror alone was on.
@@ -280,7 +282,9 @@ TEST_F(VideoProcessingDialog, EachResetLeavesTheOtherGroupAloneAndStoresNothing)
   EXPECT_EQ(Rotation(), rt_0_deg);
 }
 
-TEST_F(VideoProcessingDialog, ChangesAreStoredWhenTheWindowIsDestroyedNotWhenShownOrHidden) {
+// Changes the store has not taken yet (their moment has not come) are
+// stored when the window goes.
+TEST_F(VideoProcessingDialog, ChangesNotYetStoredAreStoredWhenTheWindowIsDestroyed) {
   TfrmVideoProcessing& d = Create();
   d.slHue->setValue(-99);
   d.cbGrayScale->click();
@@ -288,7 +292,8 @@ TEST_F(VideoProcessingDialog, ChangesAreStoredWhenTheWindowIsDestroyedNotWhenSho
   d.cbMirror->click();
   d.show();
   d.hide();
-  EXPECT_EQ(Stored(), TVideoProcessingSettings{}) << "showing and hiding store nothing";
+  EXPECT_EQ(Stored(), TVideoProcessingSettings{})
+      << "showing and hiding store nothing, and no moment has come";
 
   Destroy();
   TVideoProcessingSettings expected;
@@ -316,6 +321,29 @@ TEST_F(VideoProcessingDialog, FailedWritesAreReportedAndTheRestoredValuesStillAp
   d.slBrightness->setValue(5);
   Destroy();  // must not throw out of the destructor
   EXPECT_EQ(errors.size(), 2u);
+}
+
+// A settings folder that cannot be written is reported once, not at every
+// change made while it stays so, and again once it failed after working.
+TEST_F(VideoProcessingDialog, AStoreThatKeepsFailingIsReportedOnceUntilItWorksAgain) {
+  FailSaves();
+  TfrmVideoProcessing& d = Create();
+  ASSERT_EQ(errors.size(), 1u) << "the write-back of the load";
+  const auto settle = [] { orvex::test::PumpEvents(3 * TDeferredStore::kDelayMs); };
+  d.slHue->setValue(10);
+  ASSERT_TRUE(orvex::test::WaitUntil([&] { return errors.size() == 2; }, 5000));
+  d.cbGrayScale->click();
+  settle();
+  d.slHue->setValue(20);
+  settle();
+  EXPECT_EQ(errors.size(), 2u) << "one box, not one per change";
+
+  orvex::reg::SetBeforeReplaceHookForTesting(nullptr);
+  d.slHue->setValue(30);
+  ASSERT_TRUE(orvex::test::WaitUntil([&] { return Stored().Hue == 30; }, 5000));
+  FailSaves();
+  d.slHue->setValue(40);
+  EXPECT_TRUE(orvex::test::WaitUntil([&] { return errors.size() == 3; }, 5000));
 }
 
 // Nothing overlaps, nothing sticks out of its group or the window, and no

@@ -20,6 +20,9 @@ class GraphTest : public ::testing::Test {
   void SetUp() override {
     setenv("ORVEX_CONFIG_DIR", config.str().c_str(), 1);
     orvex::media::testdevices::Register();
+    // A test that unplugged the test camera, and failed before it could
+    // plug it back, must not leave the next test without one.
+    orvex::media::testdevices::SetDefaultDevices(true);
     TSyncManager::Free();
     host = std::make_unique<QWidget>();
     engine = new VOduduDudiviv(host.get());

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +6,7 @@
 
 #include "imaging/ImageFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TmpfsMount.h"
 
 using namespace orvex::imaging;
 namespace fs = std::filesystem;
@@ -76,16 +76,13 @@ TEST(ImageFile, ReadOnlyFileOrFolderIsNotReplaced) {
 
 TEST(ImageFile, FullDiskKeepsTheOldFileAndNoPartOfTheNew) {
   orvex::test::TempDir dir;
-  const fs::path mountPoint = dir / "small";
-  fs::create_directory(mountPoint);
-  if (::geteuid() != 0 || ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
-    GTEST_SKIP() << "needs root to mount a small tmpfs";
-  const fs::path path = mountPoint / "snap.bmp";
+  const orvex::test::TmpfsMount disk(dir / "small", "size=64k");
+  if (!disk.mounted()) GTEST_SKIP() << "needs root to mount a small tmpfs";
+  const fs::path path = disk.path() / "snap.bmp";
   orvex::test::WriteFile(path, "old snapshot");
   const std::string failure = FailureOf(path, std::vector<std::uint8_t>(256 * 1024, 7));
   const std::string content = orvex::test::ReadFile(path);
-  const auto entries = std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator());
-  ::umount(mountPoint.c_str());
+  const auto entries = std::distance(fs::directory_iterator(disk.path()), fs::directory_iterator());
   EXPECT_EQ(failure, "Cannot write file \"" + path.string() + "\". No space left on device");
   EXPECT_EQ(content, "old snapshot");
   EXPECT_EQ(entries, 1);

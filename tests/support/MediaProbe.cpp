@@ -17,7 +17,8 @@ ProbedFile ProbeFile(const std::filesystem::path& file) {
   int status = 0;
   const std::string out = RunCommand(
       "ffprobe -v error -count_frames -show_entries "
-      "stream=codec_type,codec_name,width,height,nb_read_frames,sample_rate,channels:format=format_name "
+      "stream=codec_type,codec_name,width,height,nb_read_frames,nb_frames,sample_rate,channels:"
+      "format=format_name,duration "
       "-of default=noprint_wrappers=0 " + ShellQuote(file.string()) + " 2>&1",
       &status);
   if (status != 0) {
@@ -32,16 +33,19 @@ ProbedFile ProbeFile(const std::filesystem::path& file) {
       current = &result.streams.back();
       continue;
     }
+    if (line == "[/STREAM]") current = nullptr;
     const auto eq = line.find('=');
     if (eq == std::string::npos) continue;
     const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
     if (key == "format_name") result.formatName = value;
+    if (key == "duration" && !current) result.duration = std::atof(value.c_str());
     if (!current) continue;
     if (key == "codec_type") current->codecType = value;
     else if (key == "codec_name") current->codecName = value;
     else if (key == "width") current->width = std::atoi(value.c_str());
     else if (key == "height") current->height = std::atoi(value.c_str());
     else if (key == "nb_read_frames") current->frames = std::atol(value.c_str());
+    else if (key == "nb_frames") current->declaredFrames = std::atol(value.c_str());
     else if (key == "sample_rate") current->sampleRate = std::atoi(value.c_str());
     else if (key == "channels") current->channels = std::atoi(value.c_str());
   }

@@ -12,13 +12,15 @@ struct ProbedStream {
   std::string codecName;  // "rawvideo", "mjpeg", "pcm_s16le", ...
   int width = 0;
   int height = 0;
-  long frames = 0;        // counted by decoding
+  long frames = 0;          // counted by decoding
+  long declaredFrames = 0;  // as the file's header says
   int sampleRate = 0;
   int channels = 0;
 };
 
 struct ProbedFile {
   std::string formatName;  // "avi"
+  double duration = 0;     // seconds, as the file's header says
   std::vector<ProbedStream> streams;
   std::string error;
   const ProbedStream* First(const std::string& codecType) const;

@@ -145,11 +145,18 @@ std::string NextId(Registry& r, DeviceKind kind) {
   return IdOf(kind, kind == DeviceKind::Camera ? ++r.cameras : ++r.microphones);
 }
 
+// Plugs whichever of the pair is missing, so one unplugged by a test comes
+// back with its old id.
 void MakeDefaultsLocked(Registry& r) {
   if (!r.defaultsWanted || r.defaultsMade) return;
   r.defaultsMade = true;
-  PlugLocked(r, DeviceKind::Camera, IdOf(DeviceKind::Camera, 1), kCameraName, true);
-  PlugLocked(r, DeviceKind::Microphone, IdOf(DeviceKind::Microphone, 1), kMicrophoneName, true);
+  const auto plugged = [&r](const std::string& id) {
+    return std::any_of(r.entries.begin(), r.entries.end(), [&](const Entry& e) { return e.id == id; });
+  };
+  if (!plugged(IdOf(DeviceKind::Camera, 1)))
+    PlugLocked(r, DeviceKind::Camera, IdOf(DeviceKind::Camera, 1), kCameraName, true);
+  if (!plugged(IdOf(DeviceKind::Microphone, 1)))
+    PlugLocked(r, DeviceKind::Microphone, IdOf(DeviceKind::Microphone, 1), kMicrophoneName, true);
 }
 
 void UnplugLocked(Registry& r, std::vector<Entry>::iterator it) {
@@ -229,6 +236,7 @@ void SetDefaultPair(bool on) {
   r.defaultsWanted = on;
   if (on) {
     // Made at once for a running monitor, else when one starts.
+    r.defaultsMade = false;
     if (GstDeviceProvider* provider = StartedProvider()) {
       gst_object_unref(provider);
       MakeDefaultsLocked(r);

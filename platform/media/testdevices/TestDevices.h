@@ -50,8 +50,9 @@ void Register();
 
 // Whether the provider offers the default camera and microphone
 // ("orvex-test/camera-1", "orvex-test/microphone-1"). Call before a monitor
-// starts; turning them off unplugs them if they exist, turning them on again
-// plugs them back in with the same ids.
+// starts; turning them off unplugs them if they exist, turning them on
+// (again) plugs in whichever is missing, with its old id, also one that
+// Remove() took away.
 void SetDefaultDevices(bool on);
 
 // Plug a device at run time; answers its "device.path" id, numbered from 2

@@ -2,7 +2,6 @@
 // file, a folder or disk that takes no writes.
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Registry.h"
 #include "tests/platform/registry/RegistryFixture.h"
+#include "tests/support/TmpfsMount.h"
 
 namespace orvex::reg {
 namespace {
@@ -51,27 +51,6 @@ std::string SaveFailure(const std::function<void()>& work) {
   }
   return "no exception";
 }
-
-// A small file system of our own, so that a test can fill it or make it
-// read-only; only root may mount, so tests skip without it.
-class TmpfsMount {
- public:
-  explicit TmpfsMount(const fs::path& where) : where_(where) {
-    fs::create_directories(where);
-    mounted_ = mount("tmpfs", where.c_str(), "tmpfs", 0, "size=64k,mode=0700") == 0;
-  }
-  ~TmpfsMount() {
-    if (mounted_) umount2(where_.c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  bool MakeReadOnly() {
-    return mount(nullptr, where_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-  }
-
- private:
-  fs::path where_;
-  bool mounted_ = false;
-};
 
 using StoreFailureTest = test::RegistryFixture;
 
@@ -178,7 +157,7 @@ TEST_F(StoreFailureTest, APermissionThatForbidsWritingFailsWrites) {
 }
 
 TEST_F(StoreFailureTest, AReadOnlyFileSystemFailsWritesAndStillReads) {
-  TmpfsMount disk(dir_ / "disk");
+  test::TmpfsMount disk(dir_ / "disk", "size=64k,mode=0700");
   if (!disk.mounted()) GTEST_SKIP() << "cannot mount a file system here";
   setenv("ORVEX_CONFIG_DIR", (dir_ / "disk" / "orvex").c_str(), 1);
   WriteUserValue("Kept", 1);
@@ -194,7 +173,7 @@ TEST_F(StoreFailureTest, AReadOnlyFileSystemFailsWritesAndStillReads) {
 }
 
 TEST_F(StoreFailureTest, AFullDiskFailsTheCloseAndKeepsTheChangeForTheNextSave) {
-  TmpfsMount disk(dir_ / "disk");
+  test::TmpfsMount disk(dir_ / "disk", "size=64k,mode=0700");
   if (!disk.mounted()) GTEST_SKIP() << "cannot mount a file system here";
   const fs::path folder = dir_ / "disk" / "orvex";
   setenv("ORVEX_CONFIG_DIR", folder.c_str(), 1);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,9 @@ struct Sample {
   GstClockTime pts = GST_CLOCK_TIME_NONE;
   GstClockTime duration = GST_CLOCK_TIME_NONE;
   GstClockTime runningTimeAtPull = GST_CLOCK_TIME_NONE;
+  // When the source handed it on (RecordPushTimes), which says more about
+  // the source than the pull: the test thread may be scheduled late.
+  GstClockTime runningTimeAtPush = GST_CLOCK_TIME_NONE;
   std::vector<std::uint8_t> bytes;
   int width = 0, height = 0, stride = 0;  // raw video only (packed formats)
   int rate = 0, channels = 0;             // raw audio only
@@ -26,7 +31,8 @@ struct Sample {
 
 class PipelineCapture {
  public:
-  explicit PipelineCapture(const std::string& launch) {
+  // Plays at once unless `play` is false (to add probes first; then Play()).
+  explicit PipelineCapture(const std::string& launch, bool play = true) {
     Register();
     GError* error = nullptr;
     pipeline_ = gst_parse_launch(launch.c_str(), &error);
@@ -35,7 +41,7 @@ class PipelineCapture {
       g_error_free(error);
     }
     if (pipeline_ != nullptr) sink_ = gst_bin_get_by_name(GST_BIN(pipeline_), "sink");
-    if (sink_ != nullptr) gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    if (play) Play();
   }
   ~PipelineCapture() {
     if (sink_ != nullptr) gst_object_unref(sink_);
@@ -44,8 +50,20 @@ class PipelineCapture {
       gst_object_unref(pipeline_);
     }
   }
+
+  // Notes the running time at which the element's source pad pushes each
+  // buffer, by timestamp. Probes run in the order they were added.
+  void RecordPushTimes(const char* element) {
+    GstPad* pad = gst_element_get_static_pad(Get(element), "src");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, NotePush, this, nullptr);
+    gst_object_unref(pad);
+  }
   PipelineCapture(const PipelineCapture&) = delete;
   PipelineCapture& operator=(const PipelineCapture&) = delete;
+
+  void Play() {
+    if (sink_ != nullptr) gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+  }
 
   bool ok() const { return sink_ != nullptr; }
   GstElement* pipeline() const { return pipeline_; }
@@ -69,6 +87,11 @@ class PipelineCapture {
     out.runningTimeAtPull = RunningTime();
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     out.pts = GST_BUFFER_PTS(buffer);
+    {
+      std::lock_guard lock(pushMutex_);
+      if (const auto pushed = pushTimes_.find(out.pts); pushed != pushTimes_.end())
+        out.runningTimeAtPush = pushed->second;
+    }
     out.duration = GST_BUFFER_DURATION(buffer);
     out.bytes.resize(gst_buffer_get_size(buffer));
     gst_buffer_extract(buffer, 0, out.bytes.data(), out.bytes.size());
@@ -101,6 +124,14 @@ class PipelineCapture {
   }
 
  private:
+  static GstPadProbeReturn NotePush(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<PipelineCapture*>(data);
+    const GstClockTime now = self->RunningTime();
+    std::lock_guard lock(self->pushMutex_);
+    self->pushTimes_[GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info))] = now;
+    return GST_PAD_PROBE_OK;
+  }
+
   void ReportBusError() {
     GstBus* bus = gst_element_get_bus(pipeline_);
     if (GstMessage* msg = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR)) {
@@ -115,6 +146,8 @@ class PipelineCapture {
 
   GstElement* pipeline_ = nullptr;
   GstElement* sink_ = nullptr;
+  std::mutex pushMutex_;
+  std::map<GstClockTime, GstClockTime> pushTimes_;
 };
 
 }  // namespace orvex::media::testdevices::test

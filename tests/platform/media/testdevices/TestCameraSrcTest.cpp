@@ -218,31 +218,36 @@ struct RateCase {
 
 class TestCameraRate : public ::testing::TestWithParam<RateCase> {};
 
-TEST_P(TestCameraRate, FramesFollowTheClockWithoutRunningAhead) {
+// What must hold however busy the machine is: a frame never leaves before
+// its time, timestamps stay on the frame grid, and a source that fell behind
+// catches up with the clock instead of handing out a backlog. Whether it
+// keeps up with every slot is up to the machine, so it is not asserted.
+TEST_P(TestCameraRate, FramesNeverRunAheadOfTheClockAndCatchUpWhenLate) {
   const int fps = GetParam().fps;
   const GstClockTime frame = GST_SECOND / static_cast<GstClockTime>(fps);
   PipelineCapture capture(std::string("orvextestcamerasrc name=cam ! ") + GetParam().caps +
-                          ",framerate=" + std::to_string(fps) +
-                          "/1 ! appsink name=sink sync=" + (GetParam().sync ? "true" : "false"));
+                              ",framerate=" + std::to_string(fps) +
+                              "/1 ! appsink name=sink sync=" + (GetParam().sync ? "true" : "false"),
+                          /*play=*/false);
+  capture.RecordPushTimes("cam");
+  capture.Play();
   const auto frames = capture.Pull(fps == 30 ? 12 : 6, 2000);
   ASSERT_GE(frames.size(), 6u);
-  int oneSlotApart = 0;
   for (size_t i = 0; i < frames.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_NEAR(static_cast<double>(frames[i].duration), static_cast<double>(frame), 1e6);
-    // Never delivered before its time; a frame may be late, not early.
-    EXPECT_GE(frames[i].runningTimeAtPull + GST_MSECOND, frames[i].pts);
+    ASSERT_NE(frames[i].runningTimeAtPush, GST_CLOCK_TIME_NONE);
+    // Never handed on before its time; a frame may be late, not early.
+    EXPECT_GE(frames[i].runningTimeAtPush + GST_MSECOND, frames[i].pts);
     if (i == 0) continue;
     ASSERT_GT(frames[i].pts, frames[i - 1].pts);
     const GstClockTime gap = frames[i].pts - frames[i - 1].pts;
     const double slots = static_cast<double>(gap) / static_cast<double>(frame);
     EXPECT_NEAR(slots, std::round(slots), 0.03);  // on the frame grid
-    if (std::round(slots) == 1) ++oneSlotApart;
+    // Caught up: the slot chosen after a push is the one running then, never
+    // an older one that passed while the frame before was on its way.
+    EXPECT_GE(frames[i].pts + frame, frames[i - 1].runningTimeAtPush);
   }
-  EXPECT_GE(oneSlotApart, static_cast<int>(frames.size()) / 2);
-  // Paced by the source itself (the sink does not sync): as long as the timestamps say.
-  const GstClockTime span = frames.back().pts - frames.front().pts;
-  EXPECT_GE(frames.back().runningTimeAtPull - frames.front().runningTimeAtPull + frame / 2, span);
 
   GstQuery* query = gst_query_new_latency();
   ASSERT_TRUE(gst_element_query(capture.Get("cam"), query));
@@ -279,11 +284,14 @@ GstPadProbeReturn StallThirdFrame(GstPad*, GstPadProbeInfo* info, gpointer data)
 TEST(TestCamera, AStalledConsumerLosesFramesInsteadOfGettingABurst) {
   PipelineCapture capture(
       "orvextestcamerasrc name=cam ! video/x-raw,format=BGRx,width=160,height=120,framerate=30/1 ! "
-      "appsink name=sink sync=false");
+      "appsink name=sink sync=false",
+      /*play=*/false);
   Stall stall;
   GstPad* pad = gst_element_get_static_pad(capture.Get("cam"), "src");
   gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, StallThirdFrame, &stall, nullptr);
   gst_object_unref(pad);
+  capture.RecordPushTimes("cam");  // after the stall, so it notes when the stall ended
+  capture.Play();
   const auto frames = capture.Pull(10, 2000);
   ASSERT_EQ(frames.size(), 10u);
   size_t k = 0;
@@ -291,10 +299,12 @@ TEST(TestCamera, AStalledConsumerLosesFramesInsteadOfGettingABurst) {
   ASSERT_LT(k, frames.size() - 4);
   // The slots that passed during the stall are skipped...
   EXPECT_GE(frames[k + 1].pts - frames[k].pts, 6 * kFrame30);
-  // ...and every later frame is current when it arrives.
+  // ...and every later frame is the one current when it was made, however
+  // late this thread pulls it.
   for (size_t i = k + 1; i < frames.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_LT(frames[i].runningTimeAtPull - frames[i].pts, 3 * kFrame30);
+    ASSERT_NE(frames[i - 1].runningTimeAtPush, GST_CLOCK_TIME_NONE);
+    EXPECT_GE(frames[i].pts + kFrame30, frames[i - 1].runningTimeAtPush);
   }
 }
 

@@ -222,6 +222,38 @@ TEST_F(TestDeviceProvider, DefaultPairCanBeLeftOutAndBroughtBack) {
   EXPECT_TRUE(Remove(camera));
 }
 
+// A test that unplugs the default camera must be able to give it back, or
+// every later test of the same program finds no camera.
+class DefaultCameraUnplugged : public TestDeviceProvider, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DefaultCameraUnplugged, ComesBackWhenTheDefaultsAreAskedForAgain) {
+  const bool monitorRunning = GetParam();
+  {
+    Monitor first;  // the pair is made when a monitor first looks
+    GstDevice* plugged = first.Find(kDefaultCamera);
+    ASSERT_NE(plugged, nullptr);
+    gst_object_unref(plugged);
+  }
+  {
+    Monitor monitor(monitorRunning);
+    ASSERT_TRUE(Remove(kDefaultCamera));
+    SetDefaultDevices(true);
+    if (monitorRunning) {
+      EXPECT_TRUE(monitor.WaitFor(GST_MESSAGE_DEVICE_ADDED, kDefaultCamera));
+    }
+  }
+  Monitor later;
+  GstDevice* device = later.Find(kDefaultCamera);
+  EXPECT_NE(device, nullptr);
+  if (device != nullptr) gst_object_unref(device);
+  GstDevice* microphone = later.Find(kDefaultMicrophone);
+  EXPECT_NE(microphone, nullptr) << "the other one of the pair stays";
+  if (microphone != nullptr) gst_object_unref(microphone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitor, DefaultCameraUnplugged, ::testing::Bool(),
+                         [](const auto& row) { return row.param ? "WhileAMonitorRuns" : "WithoutAMonitor"; });
+
 // Tests plug devices from their own thread while the program's monitors
 // start and stop: no message may reach a monitor about a device that the
 // provider is unparenting at that moment.
