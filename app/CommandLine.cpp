@@ -22,6 +22,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       result.snapshotFile = value(i, arg);
       continue;
     }
+    if (arg == "--repair") {
+      result.repairFile = value(i, arg);
+      continue;
+    }
     if (arg == "--seconds") {
       const std::string text = value(i, arg);
       char* end = nullptr;
@@ -43,6 +47,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       return result;
     }
   }
+  const bool otherJob = result.listDevices || !result.recordFile.empty() || !result.snapshotFile.empty();
+  if (result.error.empty() && !result.repairFile.empty() && otherJob)
+    result.error = "'--repair' repairs one file and does nothing else; try 'orvex --help'";
   return result;
 }
 
@@ -59,6 +66,8 @@ std::string UsageText() {
          "  --record FILE     record to FILE with the stored settings, windows hidden, then exit\n"
          "  --seconds N       how long --record records (default 5)\n"
          "  --snapshot FILE   save one snapshot as FILE (.bmp, .jpg or .gif), windows hidden\n"
+         "  --repair FILE     repair a recording that was never finished (exit code 0 when\n"
+         "                    the file is now complete, 1 when it cannot be repaired)\n"
          "\n"
          "Settings are kept in $ORVEX_CONFIG_DIR, else $XDG_CONFIG_HOME/orvex,\n"
          "else ~/.config/orvex.\n";

@@ -13,8 +13,11 @@ struct TCommandLine {
   std::string recordFile;  // --record FILE
   double seconds = 5;      // --seconds N
   std::string snapshotFile;  // --snapshot FILE
+  std::string repairFile;    // --repair FILE
   // Options that work without a window or a display.
-  bool Headless() const { return listDevices || !recordFile.empty() || !snapshotFile.empty(); }
+  bool Headless() const {
+    return listDevices || !recordFile.empty() || !snapshotFile.empty() || !repairFile.empty();
+  }
   std::string error;  // set when the options cannot be used
 };
 

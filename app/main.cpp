@@ -5,6 +5,7 @@
 #include "app/HeadlessRecording.h"
 #include "app/HeadlessSnapshot.h"
 #include "app/ListDevices.h"
+#include "app/RecordingRepair.h"
 #include "app/TApplication.h"
 #include "engine/VOduduDudiviv.h"
 
@@ -22,12 +23,14 @@ int main(int argc, char** argv) {
     std::fputs(VersionText().c_str(), stdout);
     return 0;
   }
+  if (!options.repairFile.empty()) return RepairFromCommandLine(options.repairFile);
   if (options.testDevices) setenv("ORVEX_TEST_DEVICES", "1", 1);
   // Headless work needs no display: Qt draws nothing on its offscreen platform.
   auto set = [](const char* name) { return std::getenv(name) && *std::getenv(name); };
   if (options.Headless() && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
   TApplication application(argc, argv);
+  RepairUnfinishedAtStart(options.Headless());
   if (options.listDevices) {
     VOduduDudiviv engine;
     return ListDevices(engine, stdout);

@@ -1,0 +1,51 @@
+#include "app/RecordingRepair.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/TApplication.h"
+#include "engine/recovery/UnfinishedRecordings.h"
+#include "platform/dialogs/CommonDialogs.h"
+#include "platform/registry/RegKey.h"
+
+namespace {
+
+using orvex::recovery::TRepairOutcome;
+
+void PrintToStandardError(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) std::fprintf(stderr, "orvex: %s\n", message.c_str());
+}
+
+}  // namespace
+
+void RepairUnfinishedAtStart(bool headless) {
+  const auto messages = orvex::recovery::RepairUnfinishedRecordings(orvex::reg::ConfigFolder().string());
+  if (messages.empty()) return;
+  if (headless) {
+    PrintToStandardError(messages);
+    return;
+  }
+  QString text;
+  for (const std::string& message : messages)
+    text += (text.isEmpty() ? "" : "\n\n") + QString::fromStdString(message);
+  orvex::dialogs::CommonDialogs().MessageBox(nullptr, TApplication::kTitle, text,
+                                             orvex::dialogs::MsgIcon::Information,
+                                             orvex::dialogs::MsgButtons::Ok);
+}
+
+int RepairFromCommandLine(const std::string& file) {
+  std::error_code ec;
+  const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+  const std::string settings = orvex::reg::ConfigFolder().string();
+  // The others interrupted before are repaired as at any start; this one is the job.
+  PrintToStandardError(orvex::recovery::RepairUnfinishedRecordings(settings, path));
+  const auto result = orvex::recovery::RepairRecording(path, settings);
+  const std::string message = orvex::recovery::RepairMessage(path, result);
+  if (result.outcome == TRepairOutcome::CannotRepair) {
+    std::fprintf(stderr, "orvex: %s\n", message.c_str());
+    return 1;
+  }
+  std::printf("%s\n", message.c_str());
+  return 0;
+}
