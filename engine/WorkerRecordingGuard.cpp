@@ -1,5 +1,6 @@
 // The journal and the regular sync that let a recording survive a crash.
 
+#include <filesystem>
 #include <sstream>
 
 #include "engine/RecordingGuard.h"
@@ -23,6 +24,11 @@ std::string AudioFormatText(int format) {
 
 // Written before the first byte of the file, so a crash at any moment finds it.
 void TVdvWorker::GuardRecording() {
+  RecordingFinished = false;
+  // A device or a pipe as the target is no file to repair.
+  std::error_code ec;
+  const auto status = std::filesystem::status(WrittenFile, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return;
   std::string video = Settings.DeviceSubtype;
   if (Settings.CompressVideo())
     video = VideoCompressorName;
@@ -33,7 +39,6 @@ void TVdvWorker::GuardRecording() {
     streams.push_back("audio " + (Settings.CompressAudio() ? AudioCompressorName
                                                            : "PCM " + AudioFormatText(P.AudioFormat)));
   std::string problem;
-  RecordingFinished = false;
   Guard = TRecordingGuard::Start(WrittenFile, streams, problem);
   Report(!Guard, sv_Warning,
          "no journal for " + WrittenFile + " (" + problem +

@@ -74,6 +74,7 @@ class TPlanner {
   const std::size_t open_;
   const TAviPart& part_;
   std::vector<bool> kept_;
+  std::size_t keptCount_ = 0;
   std::vector<TStreamCount> totals_;
   std::vector<TStreamCount> openCounts_;  // of the open part, after the drops
   std::vector<TSuperEntry> newIndexes_;   // one per stream, in the appended bytes
@@ -109,6 +110,7 @@ void TPlanner::DropTail(std::size_t stream, double target) {
   for (std::size_t i = part_.chunks.size(); i-- > 0 && Seconds(stream) > target + kEndTolerance;) {
     const TChunk& c = part_.chunks[i];
     if (c.stream != stream) continue;
+    if (keptCount_ == 1) break;  // a part without data would be no part
     TStreamCount after = totals_[stream];
     --after.chunks;
     after.bytes -= c.size;
@@ -117,6 +119,7 @@ void TPlanner::DropTail(std::size_t stream, double target) {
     --openCounts_[stream].chunks;
     openCounts_[stream].bytes -= c.size;
     kept_[i] = false;
+    --keptCount_;
     TPatch junk{c.offset, std::vector<std::uint8_t>(4)};
     PutLe32(junk.bytes.data(), FourCC("JUNK"));
     plan_.patches.push_back(std::move(junk));
@@ -240,6 +243,7 @@ std::optional<TRepairPlan> TPlanner::Plan(std::string& why) {
       return std::nullopt;
     }
   kept_.assign(part_.chunks.size(), true);
+  keptCount_ = kept_.size();
   totals_ = Totals(scan_, open_, header_.streams.size());
   openCounts_ = part_.counts;
   DropUnmatchedTails();
@@ -266,8 +270,10 @@ bool IsComplete(const TAviHeader& header, const TAviScan& scan) {
       return false;
   }
   const auto totals = Totals(scan, scan.parts.size() - 1, header.streams.size());
+  // The writer's own lengths may differ by a tick from ours; an interrupted file has none.
   for (std::size_t s = 0; s < header.streams.size(); ++s)
-    if (totals[s].chunks && header.streams[s].length == 0) return false;
+    if (header.streams[s].length == 0 && header.streams[s].Ticks(totals[s].chunks, totals[s].bytes) != 0)
+      return false;
   return true;
 }
 

@@ -37,6 +37,7 @@ class TScanner {
   int DataStream(std::uint32_t id) const;
   TStep Data(std::uint64_t at, std::uint32_t id, int stream, std::uint32_t size);
   TStep Unfinished(std::uint64_t at);
+  bool ChunksFollow(std::uint64_t from) const;
   TStep StdIndex(std::uint64_t at, std::uint32_t id, std::uint32_t size);
   TStep List(std::uint64_t at, std::uint32_t size);
   TStep Riff(std::uint64_t at, std::uint32_t size);
@@ -106,9 +107,31 @@ TScanner::TStep TScanner::Data(std::uint64_t at, std::uint32_t id, int stream, s
   return TStep::Next;
 }
 
-// Torn while written: what is there must fit inside one chunk like the ones before.
+// Whether complete chunks follow somewhere after `from` (at the parity of
+// `from`, as chunks are padded): then a chunk before them that claims more
+// than the file holds is damaged, not torn.
+bool TScanner::ChunksFollow(std::uint64_t from) const {
+  const std::uint64_t size = file_.Size();
+  for (std::uint64_t at = from; at + 8 <= size; at += 2) {
+    std::uint8_t head[8];
+    if (!file_.Read(at, head, sizeof head) || DataStream(Le32(head)) < 0) continue;
+    const std::uint64_t next = at + 8 + Padded(Le32(head + 4));
+    if (next > size + 1) continue;
+    if (next >= size) return true;
+    std::uint8_t following[4];
+    if (file_.Read(next, following, sizeof following) &&
+        (DataStream(Le32(following)) >= 0 || (following[0] == 'i' && following[1] == 'x') ||
+         Le32(following) == FourCC("idx1") || Le32(following) == FourCC("RIFF")))
+      return true;
+  }
+  return false;
+}
+
+// Torn while written: what is there must fit inside one chunk like the ones
+// before, with nothing complete after it.
 TScanner::TStep TScanner::Unfinished(std::uint64_t at) {
-  if (file_.Size() - at - 8 <= std::max<std::uint64_t>(kMinTornAllowance, 2ull * largest_))
+  if (file_.Size() - at - 8 <= std::max<std::uint64_t>(kMinTornAllowance, 2ull * largest_) &&
+      !ChunksFollow(at + 8))
     return Tail(at, TTail::Torn);
   return Tail(at, TTail::Damaged,
               "a chunk at byte " + std::to_string(at) + " claims more data than the file holds");
