@@ -20,7 +20,10 @@ void PrintToStandardError(const std::vector<std::string>& messages) {
 }  // namespace
 
 void RepairUnfinishedAtStart(bool headless) {
+  // A long recording takes a moment to index; the window is not up yet.
+  if (!headless) QApplication::setOverrideCursor(Qt::WaitCursor);
   const auto messages = orvex::recovery::RepairUnfinishedRecordings(orvex::reg::ConfigFolder().string());
+  if (!headless) QApplication::restoreOverrideCursor();
   if (messages.empty()) return;
   if (headless) {
     PrintToStandardError(messages);

@@ -43,3 +43,12 @@ TEST(CommandLine, MissingOrBadValuesAreErrors) {
   for (const char* bad : {"0", "-1", "abc", "3x", "nan", "99999999"})
     EXPECT_FALSE(ParseCommandLine({"--record", "a.avi", "--seconds", bad}).error.empty()) << bad;
 }
+
+TEST(CommandLine, RepairTakesOneFileAndNoOtherJob) {
+  const TCommandLine repair = ParseCommandLine({"--repair", "clip.avi"});
+  EXPECT_TRUE(repair.error.empty()) << repair.error;
+  EXPECT_EQ(repair.repairFile, "clip.avi");
+  EXPECT_TRUE(repair.Headless());
+  EXPECT_NE(ParseCommandLine({"--repair"}).error.find("'--repair' needs a value"), std::string::npos);
+  EXPECT_NE(ParseCommandLine({"--repair", "a.avi", "--record", "b.avi"}).error.find("'--repair'"), std::string::npos);
+}
