@@ -13,8 +13,8 @@ namespace {
 
 using orvex::recovery::TRepairOutcome;
 
-void PrintToStandardError(const std::vector<std::string>& messages) {
-  for (const std::string& message : messages) std::fprintf(stderr, "orvex: %s\n", message.c_str());
+void PrintToStandardError(const std::vector<orvex::recovery::TRecoveryNotice>& notices) {
+  for (const auto& notice : notices) std::fprintf(stderr, "orvex: %s\n", notice.text.c_str());
 }
 
 }  // namespace
@@ -22,24 +22,32 @@ void PrintToStandardError(const std::vector<std::string>& messages) {
 void RepairUnfinishedAtStart(bool headless) {
   // A long recording takes a moment to index; the window is not up yet.
   if (!headless) QApplication::setOverrideCursor(Qt::WaitCursor);
-  const auto messages = orvex::recovery::RepairUnfinishedRecordings(orvex::reg::ConfigFolder().string());
+  const auto notices = orvex::recovery::RepairUnfinishedRecordings(orvex::reg::ConfigFolder().string());
   if (!headless) QApplication::restoreOverrideCursor();
-  if (messages.empty()) return;
+  if (notices.empty()) return;
   if (headless) {
-    PrintToStandardError(messages);
+    PrintToStandardError(notices);
     return;
   }
   QString text;
-  for (const std::string& message : messages)
-    text += (text.isEmpty() ? "" : "\n\n") + QString::fromStdString(message);
+  bool problem = false;
+  for (const auto& notice : notices) {
+    text += (text.isEmpty() ? "" : "\n\n") + QString::fromStdString(notice.text);
+    problem = problem || notice.problem;
+  }
+  using orvex::dialogs::MsgIcon;
   orvex::dialogs::CommonDialogs().MessageBox(nullptr, TApplication::kTitle, text,
-                                             orvex::dialogs::MsgIcon::Information,
+                                             problem ? MsgIcon::Warning : MsgIcon::Information,
                                              orvex::dialogs::MsgButtons::Ok);
 }
 
 int RepairFromCommandLine(const std::string& file) {
   std::error_code ec;
   const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+  if (!std::filesystem::exists(path, ec)) {
+    std::fprintf(stderr, "orvex: there is no file %s to repair\n", path.c_str());
+    return 1;
+  }
   const std::string settings = orvex::reg::ConfigFolder().string();
   // The others interrupted before are repaired as at any start; this one is the job.
   PrintToStandardError(orvex::recovery::RepairUnfinishedRecordings(settings, path));

@@ -15,6 +15,9 @@ constexpr std::size_t kMaxChunksPerPart = 2'000'000;
 // A torn last chunk is at most one frame; a claim that leaves more behind it
 // is damage in the middle of the file, and cutting there would lose data.
 constexpr std::uint64_t kMinTornAllowance = 1024 * 1024;
+// A part per gigabyte: thousands are a file of some terabytes, or a forgery.
+constexpr std::size_t kMaxParts = 10'000;
+constexpr std::size_t kMaxIndexesPerPart = 256;
 
 int Digit(std::uint8_t c) { return c >= '0' && c <= '9' ? c - '0' : -1; }
 
@@ -53,14 +56,11 @@ class TScanner {
   bool inMovi_ = false;
   std::uint64_t next_ = 0;           // where the step just taken continues
   std::uint32_t largest_ = 0;        // the largest complete data chunk so far
+  std::size_t chunkHolder_ = 0;      // the part whose chunks are kept
   std::vector<std::uint64_t> seen_;  // data chunks per stream, all parts
 };
 
 void TScanner::StartPart(std::uint64_t riff, std::uint32_t riffSize) {
-  if (scan_->parts.size() >= 2) {
-    auto& old = scan_->parts[scan_->parts.size() - 2].chunks;
-    std::vector<TChunk>().swap(old);
-  }
   TAviPart part;
   part.riff = riff;
   part.riffSize = riffSize;
@@ -89,6 +89,10 @@ bool TScanner::KeyFrame(std::uint64_t at, std::uint16_t stream, std::uint32_t si
 
 TScanner::TStep TScanner::Data(std::uint64_t at, std::uint32_t id, int stream, std::uint32_t size) {
   if (size > file_.Size() - at - 8) return Unfinished(at);
+  // Only the last part with data may become the open one: the others keep just their counts.
+  const std::size_t current = scan_->parts.size() - 1;
+  if (current != chunkHolder_) std::vector<TChunk>().swap(scan_->parts[chunkHolder_].chunks);
+  chunkHolder_ = current;
   TAviPart& part = Part();
   if (part.chunks.size() >= kMaxChunksPerPart)
     return Tail(at, TTail::Damaged, "it holds more chunks than a repair can index");
@@ -141,6 +145,8 @@ TScanner::TStep TScanner::StdIndex(std::uint64_t at, std::uint32_t id, std::uint
   if (size > file_.Size() - at - 8) return Tail(at, TTail::Torn);
   const int stream = StreamNumber(static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 24));
   std::uint8_t head[24];
+  if (Part().indexes.size() >= kMaxIndexesPerPart)
+    return Tail(at, TTail::Damaged, "it holds more indexes than a repair can read");
   if (stream >= 0 && size >= sizeof head && file_.Read(at + 8, head, sizeof head))
     Part().indexes.push_back({static_cast<std::uint16_t>(stream), at, size, Le32(head + 4)});
   next_ = at + 8 + Padded(size);
@@ -166,6 +172,8 @@ TScanner::TStep TScanner::Riff(std::uint64_t at, std::uint32_t size) {
   if (!file_.Read(at + 8, type, sizeof type)) return Tail(at, TTail::Torn);
   if (Le32(type) != FourCC("AVIX") || !Part().movi)
     return Tail(at, TTail::Damaged, "unexpected data at byte " + std::to_string(at));
+  if (scan_->parts.size() >= kMaxParts)
+    return Tail(at, TTail::Damaged, "it has more parts than a repair can index");
   Part().end = at;
   StartPart(at, size);
   inMovi_ = false;
@@ -224,7 +232,10 @@ bool TScanner::Run(TAviScan& scan, std::string& why) {
   scan_ = &scan;
   seen_.assign(header_.streams.size(), 0);
   std::uint8_t first[4];
-  if (!file_.Read(4, first, sizeof first)) return false;
+  if (!file_.Read(4, first, sizeof first)) {
+    why = "its header is damaged";
+    return false;
+  }
   StartPart(0, Le32(first));
   std::uint64_t at = header_.movi;
   inMovi_ = false;

@@ -45,7 +45,7 @@ struct TAviPart {
   std::uint64_t end = 0;   // where the next part begins, or where the walk stopped
   std::vector<TStreamCount> counts;
   std::vector<TStdIndex> indexes;
-  std::vector<TChunk> chunks;  // kept for the last two parts only
+  std::vector<TChunk> chunks;  // kept for the last part holding data only
 
   bool HasData() const;
   std::uint64_t MoviEnd() const { return idx1 ? idx1 : end; }

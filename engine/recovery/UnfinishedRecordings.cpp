@@ -24,9 +24,9 @@ void CloseUnlessUndoPending(const std::string& journalPath, const std::string& r
 
 }  // namespace
 
-std::vector<std::string> RepairUnfinishedRecordings(const std::string& settingsFolder,
-                                                    const std::string& skipRecording) {
-  std::vector<std::string> messages;
+std::vector<TRecoveryNotice> RepairUnfinishedRecordings(const std::string& settingsFolder,
+                                                        const std::string& skipRecording) {
+  std::vector<TRecoveryNotice> notices;
   for (const std::string& journalPath : ListedJournals(settingsFolder)) {
     if (!Exists(journalPath)) {
       CloseJournal(journalPath, settingsFolder);
@@ -36,8 +36,9 @@ std::vector<std::string> RepairUnfinishedRecordings(const std::string& settingsF
     if (!lock.TryAcquire(journalPath)) continue;  // a recording still running
     const auto journal = ReadJournal(journalPath);
     if (!journal || JournalPathFor(journal->file) != journalPath) {
-      messages.push_back("The journal " + journalPath +
-                         " of an interrupted recording cannot be read; it was removed");
+      notices.push_back(
+          {"The journal " + journalPath + " of an interrupted recording cannot be read; it was removed",
+           true});
       CloseJournal(journalPath, settingsFolder);
       continue;
     }
@@ -47,10 +48,12 @@ std::vector<std::string> RepairUnfinishedRecordings(const std::string& settingsF
       continue;
     }
     const TRepairResult result = RepairAviFile(journal->file, journal->Expected());
-    if (result.outcome != TRepairOutcome::Complete) messages.push_back(RepairMessage(journal->file, result));
+    if (result.outcome != TRepairOutcome::Complete)
+      notices.push_back(
+          {RepairMessage(journal->file, result), result.outcome == TRepairOutcome::CannotRepair});
     CloseUnlessUndoPending(journalPath, journal->file, settingsFolder);
   }
-  return messages;
+  return notices;
 }
 
 TRepairResult RepairRecording(const std::string& recording, const std::string& settingsFolder) {

@@ -6,6 +6,7 @@
 #include "engine/recovery/RecordingJournal.h"
 #include "engine/recovery/UnfinishedRecordings.h"
 #include "platform/kernel/DiskSpace.h"
+#include "platform/media/Media.h"
 #include "tests/engine/GraphFixture.h"
 #include "tests/support/MediaProbe.h"
 
@@ -223,6 +224,7 @@ TEST_F(RecordingTest, AJournalIsKeptWhileRecordingAndANormalStopLeavesTheFileAsW
 }
 
 TEST(RecordingWriter, WhatItIsGivenIsInTheFileAtOnce) {
+  orvex::media::InitMedia();
   orvex::test::TempDir dir;
   const std::string file = (dir / "clip.avi").string();
   GstElement* pipeline = gst_parse_launch("appsrc name=source ! filesink name=writer", nullptr);

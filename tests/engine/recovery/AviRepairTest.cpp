@@ -55,7 +55,8 @@ enum class End {
   WithoutThePadByte,
   ZerosAfter,
   InsideAPartsIndex,
-  AfterANewPartBegan
+  AfterANewPartBegan,
+  EmptyPartsAfter
 };
 
 // Where the writer stopped.
@@ -63,7 +64,8 @@ std::size_t CutFor(End end, const std::string& b, const std::vector<test::Sample
   const test::SampleChunk& last = chunks.back();
   switch (end) {
     case End::AfterAChunk:
-    case End::ZerosAfter: return b.size();
+    case End::ZerosAfter:
+    case End::EmptyPartsAfter: return b.size();
     case End::InsideTheLastChunk: return last.offset + 8 + last.size / 2;
     case End::InsideAChunkHeader: return last.offset + 5;
     case End::WithoutThePadByte:
@@ -98,6 +100,8 @@ TEST_P(RepairTest, KeepsEveryCompleteChunkAndPlayersReadTheWholeFile) {
   ASSERT_GT(cut, 0u) << "no place to cut like that";
   bytes.resize(cut);
   if (c.end == End::ZerosAfter) bytes.append(65536, '\0');
+  if (c.end == End::EmptyPartsAfter)
+    for (int i = 0; i < 2; ++i) bytes += std::string("RIFF\x0c\0\0\0AVIXLIST\0\0\0\0movi", 24);
   long frames = 0;
   for (const auto& chunk : chunks) frames += chunk.id[1] == '0' && chunk.offset + 8 + chunk.size <= cut;
   const bool sound = c.kind == SampleKind::RawWithSound || c.kind == SampleKind::MjpegWithSound;
@@ -137,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         RepairCase{"OpenDmlInsideTheLastPart", SampleKind::RawWithSound, 50, End::InsideTheLastChunk},
         RepairCase{"OpenDmlInsideAPartsIndex", SampleKind::RawWithSound, 80, End::InsideAPartsIndex},
         RepairCase{"OpenDmlAfterANewPartBegan", SampleKind::RawVideo, 25, End::AfterANewPartBegan},
+        RepairCase{"OpenDmlWithEmptyPartsAfter", SampleKind::RawWithSound, 60, End::EmptyPartsAfter},
         RepairCase{"OpenDmlMjpegWithSound", SampleKind::MjpegWithSound, 40, End::AfterAChunk}),
     [](const auto& row) { return std::string(row.param.name); });
 

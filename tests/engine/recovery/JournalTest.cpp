@@ -3,8 +3,6 @@
 // data on the disk while it is written.
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <sys/statvfs.h>
 
 #include <chrono>
 #include <thread>
@@ -20,6 +18,7 @@
 #include "engine/recovery/UnfinishedRecordings.h"
 #include "tests/engine/recovery/AviSamples.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TmpfsMount.h"
 
 namespace orvex::recovery {
 namespace {
@@ -69,7 +68,8 @@ TEST_P(StartTest, TellsOnceAndLeavesNoJournalBehind) {
   if (c.left == Left::JournalDamaged)
     test::WriteFile(journal, "Orvex Ziru recording journal 1\nfile=clip.avi\n");
 
-  const auto messages = RepairUnfinishedRecordings(settings.str());
+  std::vector<std::string> messages;
+  for (const auto& notice : RepairUnfinishedRecordings(settings.str())) messages.push_back(notice.text);
   const std::string expected =
       std::string(c.message) == "repaired"
           ? "The recording " + file + " was not finished; it was repaired (00:00:01 kept)"
@@ -148,33 +148,9 @@ TEST(InterruptedRepair, IsUndoneAndDoneAgainByTheNextRepair) {
   EXPECT_FALSE(fs::exists(UndoLogPathFor(crashed)));
 }
 
-// A small file system of its own, filled up by the test; only root may mount one.
-class FullDisk {
- public:
-  explicit FullDisk(const fs::path& where) : where_(where) {
-    fs::create_directories(where);
-    mounted_ = mount("tmpfs", where.c_str(), "tmpfs", 0, "size=8m,mode=0700") == 0;
-  }
-  ~FullDisk() {
-    if (mounted_) umount2(where_.c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  // Fills it until `bytes` are left free.
-  void LeaveFree(std::uint64_t bytes) const {
-    struct statvfs info {};
-    statvfs(where_.c_str(), &info);
-    const std::uint64_t free = static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
-    if (free > bytes) test::WriteFile(where_ / "filler", std::string(free - bytes, 'x'));
-  }
-
- private:
-  fs::path where_;
-  bool mounted_ = false;
-};
-
 TEST(FailingRepair, OnAFullDiskLeavesTheFileAsItWas) {
   test::TempDir dir;
-  FullDisk disk(dir / "disk");
+  test::TmpfsMount disk(dir / "disk", "8m");
   if (!disk.mounted()) GTEST_SKIP() << "cannot mount a file system here";
   // Many small frames: the index needs several pages, the undo file one.
   const std::string bytes = test::Unfinished(test::RecordSample(SampleKind::Mjpeg, 1500));
