@@ -16,7 +16,7 @@ namespace {
 constexpr double kWeekSeconds = 7 * 24 * 3600;
 
 const std::set<std::string> kOurOptions = {"--help",   "--version", "--test-devices", "--list-devices",
-                                           "--record", "--seconds", "--snapshot"};
+                                           "--record", "--seconds", "--snapshot",     "--repair"};
 
 // Qt reads these itself (QGuiApplication, QApplication, the xcb platform).
 const std::set<std::string> kQtOptionsWithValue = {"-platform",
@@ -69,6 +69,7 @@ std::string CheckCombinations(const TCommandLine& r) {
   if (r.listDevices) jobs.push_back("--list-devices");
   if (!r.recordFile.empty()) jobs.push_back("--record");
   if (!r.snapshotFile.empty()) jobs.push_back("--snapshot");
+  if (!r.repairFile.empty()) jobs.push_back("--repair");
   if (jobs.size() > 1)
     return "'" + jobs[0] + "' and '" + jobs[1] + "' cannot be used together; give one of them";
   if (r.secondsGiven && r.recordFile.empty()) return "'--seconds' only goes with '--record'";
@@ -122,6 +123,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       result.snapshotFile = value("a file name");
       continue;
     }
+    if (arg == "--repair") {
+      result.repairFile = value("a file name");
+      continue;
+    }
     if (arg == "--seconds") {
       const std::string text = value("a number of seconds");
       result.secondsGiven = true;
@@ -165,9 +170,11 @@ std::string UsageText() {
          "  --seconds N       how long --record records, more than 0 and at most 604800\n"
          "                    (default 5)\n"
          "  --snapshot FILE   save one snapshot as FILE (.bmp, .jpg or .gif), windows hidden\n"
+         "  --repair FILE     repair a recording that was never finished (exit code 0 when\n"
+         "                    the file is now complete, 1 when it cannot be repaired)\n"
          "\n"
-         "--list-devices, --record and --snapshot need no display and exit with 0 when\n"
-         "the job was done, 1 when it failed and 2 when the options were wrong.\n"
+         "--list-devices, --record, --snapshot and --repair need no display and exit with\n"
+         "0 when the job was done, 1 when it failed and 2 when the options were wrong.\n"
          "Ctrl-C (SIGINT), SIGTERM and SIGHUP finish a recording and save the settings\n"
          "before the program ends (exit codes 130, 143 and 129).\n"
          "\n"

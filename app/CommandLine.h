@@ -15,9 +15,12 @@ struct TCommandLine {
   double seconds = 5;      // --seconds N
   bool secondsGiven = false;
   std::string snapshotFile;      // --snapshot FILE
+  std::string repairFile;        // --repair FILE
   bool qtPlatformGiven = false;  // -platform NAME
   // Options that work without a window or a display.
-  bool Headless() const { return listDevices || !recordFile.empty() || !snapshotFile.empty(); }
+  bool Headless() const {
+    return listDevices || !recordFile.empty() || !snapshotFile.empty() || !repairFile.empty();
+  }
   std::string error;  // set when the options cannot be used: one line, without "orvex: "
 };
 

@@ -3,6 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ProgramRuns.h"
+#include "app/RecordingRepair.h"
 #include "app/TApplication.h"
 #include "platform/kernel/TerminationSignals.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         stderr);
     return kExitFailed;
   }
+  if (!options.repairFile.empty()) return RepairFromCommandLine(options.repairFile);
   if (options.testDevices) setenv("ORVEX_TEST_DEVICES", "1", 1);
   // Headless work needs no display: Qt draws nothing on its offscreen platform.
   if (options.Headless() && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY"))
@@ -44,12 +46,14 @@ int main(int argc, char** argv) {
   if (options.listDevices) {
     // Nothing to finish: a signal ends the listing at once, as usual.
     TApplication application(argc, argv);
+    RepairUnfinishedAtStart(true);
     return RunListDevices();
   }
   // Caught from before the windows exist, so no signal can cut a run short
   // of its end; the event loop reacts once it runs.
   const orvex::kernel::TerminationSignals caught;
   TApplication application(argc, argv);
+  RepairUnfinishedAtStart(options.Headless());
   if (options.Headless()) return RunHeadlessJob(application, options);
   return RunWithWindows(application, caught);
 }

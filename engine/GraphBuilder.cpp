@@ -46,6 +46,11 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
+void ConfigureRecordingWriter(GstElement* writer, const std::string& fileName) {
+  g_object_set(writer, "location", fileName.c_str(), "async", FALSE, "sync", FALSE, nullptr);
+  gst_util_set_object_arg(G_OBJECT(writer), "buffer-mode", "unbuffered");
+}
+
 bool TGraphBuilder::Fail(const std::string& logLine) {
   if (!logLine.empty()) w_.LogLine(logLine);
   return false;
@@ -400,7 +405,7 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   if (w_.Report(!mux || !writer, sv_Error, "set outputfilename (mux/sink", e_set_output_file_name)) return false;
   // OpenDML only: no AVI 1.0 index to build at the end of a long recording.
   g_object_set(mux, "bigfile", w_.P.AVIFormatOpenDML ? TRUE : FALSE, nullptr);
-  g_object_set(writer, "location", fileName.c_str(), "async", FALSE, "sync", FALSE, nullptr);
+  ConfigureRecordingWriter(writer, fileName);
   w_.LogLine("set outputfilename (mux/sink");
   w_.FileWriter = writer;
   GstElement* captured = capture;

@@ -11,6 +11,10 @@ typedef struct _GstElement GstElement;
 class TVdvWorker;
 class TVdvGraph;
 
+// The AVI writer's file, written straight through: no frame waits in a buffer
+// of ours when the program is killed.
+void ConfigureRecordingWriter(GstElement* writer, const std::string& fileName);
+
 class TGraphBuilder {
  public:
   TGraphBuilder(TVdvWorker& worker, TVdvGraph& graph, const TGraphSettings& settings)

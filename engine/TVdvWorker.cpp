@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <filesystem>
 
+#include "engine/RecordingGuard.h"
 #include "engine/TDualThread.h"
 #include "engine/TVdvGraph.h"
 #include "engine/VideoRenderer.h"

@@ -24,6 +24,7 @@ class VOduduDudiviv;
 class TDualThread;
 class TVdvGraph;
 class TVideoFrameSlot;
+class TRecordingGuard;
 namespace orvex::gdi {
 class Bitmap;
 }
@@ -123,6 +124,12 @@ class TVdvWorker {
 
   // The recording file of the current build (RecordingFile.cpp).
   std::string WrittenFile;
+  // Its journal and sync while it is written, and whether the writer finished it (WorkerRecordingGuard.cpp).
+  std::unique_ptr<TRecordingGuard> Guard;
+  bool RecordingFinished = false;
+  void GuardRecording();
+  void RecordingFileOpened();
+  void EndRecordingGuard();
   bool FileNamedAutomatically = false;
   std::string ReservedKey;
   int ReservedNumber = -1;

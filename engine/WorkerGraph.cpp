@@ -205,8 +205,10 @@ void TVdvWorker::Activate(int mode) {
     Frames.Reset();
     QueueEvent(qe_RecordingStarted);
     LogLine("END recording started post processing");
+    GuardRecording();
   }
   SetGraphRunning(mode == 2 ? "bldcapnor" : "bprev");
+  if (mode == 2) RecordingFileOpened();
   LogLine("end activate graph");
 }
 
@@ -233,8 +235,8 @@ void TVdvWorker::StopGraph() {
   if (state == es_Recording) {
     RecordingSuccess = RecordingStarted;
     // The AVI writer completes header and index only when the streams end.
-    if (Graph && RecordingStarted && !Graph->SendEndOfStreamAndWait(kEndOfStreamDeadline))
-      LogLine("ERROR: the recording did not end in time");
+    RecordingFinished = Graph && RecordingStarted && Graph->SendEndOfStreamAndWait(kEndOfStreamDeadline);
+    if (Graph && RecordingStarted && !RecordingFinished) LogLine("ERROR: the recording did not end in time");
   }
   Clear(true);
   if (state == es_Recording) {
@@ -260,6 +262,7 @@ void TVdvWorker::Clear(bool resetState) {
   AudioDeviceElement = nullptr;
   FileWriter = nullptr;
   Graph.reset();
+  EndRecordingGuard();
   if (FrameSlot) FrameSlot->Clear();
   Frames.Reset();  // the served picture goes with the graph
   LogLine("interfaces cl");

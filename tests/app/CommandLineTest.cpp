@@ -113,3 +113,12 @@ TEST(CommandLine, HelpAndVersionWinOverTheRest) {
   EXPECT_TRUE(ParseCommandLine({"--record", "a.avi", "--snapshot", "b.bmp", "--version"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--help", "--bogus"}).error.empty()) << "an unknown option is still named";
 }
+
+TEST(CommandLine, RepairTakesOneFileAndNoOtherJob) {
+  const TCommandLine repair = ParseCommandLine({"--repair", "clip.avi"});
+  EXPECT_TRUE(repair.error.empty()) << repair.error;
+  EXPECT_EQ(repair.repairFile, "clip.avi");
+  EXPECT_TRUE(repair.Headless());
+  EXPECT_NE(ParseCommandLine({"--repair"}).error.find("'--repair' needs a file name"), std::string::npos);
+  EXPECT_NE(ParseCommandLine({"--repair", "a.avi", "--record", "b.avi"}).error.find("'--repair'"), std::string::npos);
+}

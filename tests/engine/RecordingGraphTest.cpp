@@ -1,6 +1,12 @@
+#include <gst/app/gstappsrc.h>
+
 #include <filesystem>
 
+#include "engine/GraphBuilder.h"
+#include "engine/recovery/RecordingJournal.h"
+#include "engine/recovery/UnfinishedRecordings.h"
 #include "platform/kernel/DiskSpace.h"
+#include "platform/media/Media.h"
 #include "tests/engine/GraphFixture.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TmpfsMount.h"
@@ -196,4 +202,55 @@ TEST_F(RecordingTest, ClosingWhileRecordingStillFinishesTheFile) {
   ASSERT_NE(video, nullptr) << probe.error;
   EXPECT_GT(video->frames, 5);
   EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
+
+TEST_F(RecordingTest, AJournalIsKeptWhileRecordingAndANormalStopLeavesTheFileAsWritten) {
+  namespace recovery = orvex::recovery;
+  const std::string file = (storage / "journal.avi").string();
+  engine->setRecordingFileName(file);
+  ASSERT_TRUE(engine->StartRecording());
+  EXPECT_TRUE(fs::exists(recovery::JournalPathFor(file)));
+  EXPECT_EQ(recovery::ListedJournals(config.str()).size(), 1u);
+  EXPECT_TRUE(recovery::RepairUnfinishedRecordings(config.str()).empty()) << "a running recording is left alone";
+  orvex::test::PumpEvents(1000);
+  engine->StopRecording();
+  ASSERT_TRUE(WaitUntil([&] { return !events.completed.empty(); }));
+  EXPECT_FALSE(fs::exists(recovery::JournalPathFor(file)));
+  EXPECT_TRUE(recovery::ListedJournals(config.str()).empty());
+  const std::string written = orvex::test::ReadFile(file);
+  EXPECT_TRUE(recovery::RepairUnfinishedRecordings(config.str()).empty());
+  EXPECT_EQ(recovery::RepairAviFile(file).outcome, recovery::TRepairOutcome::Complete);
+  EXPECT_TRUE(orvex::test::ReadFile(file) == written) << "nothing touches a finished recording";
+}
+
+TEST(RecordingWriter, WhatItIsGivenIsInTheFileAtOnce) {
+  orvex::media::InitMedia();
+  orvex::test::TempDir dir;
+  const std::string file = (dir / "clip.avi").string();
+  GstElement* pipeline = gst_parse_launch("appsrc name=source ! filesink name=writer", nullptr);
+  ASSERT_NE(pipeline, nullptr);
+  GstElement* writer = gst_bin_get_by_name(GST_BIN(pipeline), "writer");
+  GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "source");
+  ConfigureRecordingWriter(writer, file);
+  ASSERT_NE(gst_element_set_state(pipeline, GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
+  for (int i = 0; i < 3; ++i) {
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, 1000, nullptr);
+    gst_buffer_memset(buffer, 0, 'a' + i, 1000);
+    gst_app_src_push_buffer(GST_APP_SRC(source), buffer);
+  }
+  const bool written = WaitUntil([&] {
+    GstStructure* stats = nullptr;
+    g_object_get(writer, "stats", &stats, nullptr);
+    guint64 rendered = 0;
+    if (stats) gst_structure_get_uint64(stats, "rendered", &rendered);
+    if (stats) gst_structure_free(stats);
+    return rendered == 3;
+  });
+  EXPECT_TRUE(written);
+  // No end of stream yet: a program killed now would leave all of it.
+  EXPECT_EQ(fs::file_size(file), 3000u);
+  gst_element_set_state(pipeline, GST_STATE_NULL);
+  gst_object_unref(source);
+  gst_object_unref(writer);
+  gst_object_unref(pipeline);
 }

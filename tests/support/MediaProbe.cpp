@@ -1,5 +1,8 @@
 #include "tests/support/MediaProbe.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <map>
 #include <sstream>
 
 #include "tests/support/FfmpegDecode.h"
@@ -57,6 +60,48 @@ std::string DecodeErrors(const std::filesystem::path& file) {
   const std::string out = RunCommand("ffmpeg -v error -i " + ShellQuote(file.string()) + " -f null - 2>&1", &status);
   if (status != 0 && out.empty()) return "ffmpeg exited with " + std::to_string(status);
   return out;
+}
+
+std::string ProbeWarnings(const std::filesystem::path& file) {
+  int status = 0;
+  const std::string out = RunCommand("ffprobe -v warning " + ShellQuote(file.string()) + " 2>&1", &status);
+  return status != 0 && out.empty() ? "ffprobe exited with " + std::to_string(status) : out;
+}
+
+// From ffmpeg's frame checksums: each stream's time base and the end of its last frame.
+DecodedStreams DecodeStreams(const std::filesystem::path& file) {
+  int status = 0;
+  const std::string out =
+      RunCommand("ffmpeg -v error -i " + ShellQuote(file.string()) + " -map 0 -f framemd5 - 2>/dev/null", &status);
+  std::map<int, double> timeBase, end;
+  std::map<int, std::string> type;
+  std::map<int, long> frames;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    int stream = 0;
+    long num = 0, den = 1;
+    long long dts = 0, pts = 0, duration = 0;
+    char kind[16] = {};
+    if (std::sscanf(line.c_str(), "#tb %d: %ld/%ld", &stream, &num, &den) == 3 && den > 0) {
+      timeBase[stream] = static_cast<double>(num) / den;
+    } else if (std::sscanf(line.c_str(), "#media_type %d: %15s", &stream, kind) == 2) {
+      type[stream] = kind;
+    } else if (line[0] != '#' &&
+               std::sscanf(line.c_str(), "%d, %lld, %lld, %lld", &stream, &dts, &pts, &duration) == 4) {
+      end[stream] = std::max(end[stream], (pts + duration) * timeBase[stream]);
+      ++frames[stream];
+    }
+  }
+  DecodedStreams result;
+  for (const auto& [stream, kind] : type) {
+    if (kind == "video" && result.videoFrames == 0) {
+      result.videoFrames = frames[stream];
+      result.videoSeconds = end[stream];
+    } else if (kind == "audio" && result.audioSeconds == 0) {
+      result.audioSeconds = end[stream];
+    }
+  }
+  return result;
 }
 
 }  // namespace orvex::test

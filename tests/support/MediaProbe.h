@@ -31,4 +31,15 @@ ProbedFile ProbeFile(const std::filesystem::path& file);
 // Decodes every stream to the end; answers ffmpeg's complaints (empty when none).
 std::string DecodeErrors(const std::filesystem::path& file);
 
+// What ffprobe says about the file at its warning level (empty when nothing).
+std::string ProbeWarnings(const std::filesystem::path& file);
+
+// How far ffmpeg decodes the first video and the first audio stream.
+struct DecodedStreams {
+  long videoFrames = 0;
+  double videoSeconds = 0;
+  double audioSeconds = 0;
+};
+DecodedStreams DecodeStreams(const std::filesystem::path& file);
+
 }  // namespace orvex::test

@@ -1,7 +1,10 @@
 #include "tests/support/TmpfsMount.h"
 
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include "tests/support/TempDir.h"
 
 namespace orvex::test {
 
@@ -18,6 +21,13 @@ TmpfsMount::~TmpfsMount() {
 
 bool TmpfsMount::MakeReadOnly() {
   return mounted_ && ::mount(nullptr, where_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+void TmpfsMount::LeaveFree(std::uintmax_t bytes) const {
+  struct statvfs info {};
+  if (::statvfs(where_.c_str(), &info) != 0) return;
+  const std::uintmax_t free = static_cast<std::uintmax_t>(info.f_bavail) * info.f_frsize;
+  if (free > bytes) WriteFile(where_ / "filler", std::string(free - bytes, 'x'));
 }
 
 }  // namespace orvex::test

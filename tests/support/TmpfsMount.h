@@ -3,6 +3,7 @@
 // unmounted when the object goes, also when an assertion ended the test
 // early. Only root may mount: check mounted() and skip without it.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -20,6 +21,8 @@ class TmpfsMount {
   bool mounted() const { return mounted_; }
   const std::filesystem::path& path() const { return where_; }
   bool MakeReadOnly();
+  // Fills it with a file of its own until about `bytes` are left free.
+  void LeaveFree(std::uintmax_t bytes) const;
 
  private:
   std::filesystem::path where_;
