@@ -109,6 +109,8 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, PreallocCapFileEnabled)
   VDV_STORED_PROPERTY(bool, RecordingOnMotion_Enabled)
   double RecordingElapsedSeconds() const { return worker_->RecordingElapsed100ns / 10000000.0; }
+  // Why the latest recording did not start or ended short; nothing when it went well.
+  std::optional<TRecordingFailure> RecordingFailure() const { return worker_->RecordingFailure; }
 
   // Display
   VDV_STORED_PROPERTY(bool, Display_Active)

@@ -123,7 +123,8 @@ bool TVdvWorker::BuildGraph(int mode) {
       if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
     } else {
       std::string fileName;
-      ok = DetermineRecordingFile(fileName) && builder.BuildCaptureAndPreview(fileName);
+      ok = DetermineRecordingFile(fileName) && OpenRecordingFile(fileName) &&
+           builder.BuildCaptureAndPreview(fileName);
     }
   }
   if (!ok) {
@@ -226,7 +227,7 @@ void TVdvWorker::StopGraph() {
   busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
   const TEngineState state = State;
   if (state == es_Recording) {
-    RecordingSuccess = RecordingStarted;
+    RecordingSuccess = RecordingStarted && !RecordingFailure;
     // The AVI writer completes header and index only when the streams end.
     if (Graph && RecordingStarted && !Graph->SendEndOfStreamAndWait(kEndOfStreamDeadline))
       LogLine("ERROR: the recording did not end in time");
@@ -247,6 +248,7 @@ void TVdvWorker::Clear(bool resetState) {
   if (Graph) Graph->SetState(GST_STATE_NULL);
   LogLine("stopped");
   if (!RecordingStarted) GiveBackReservedNumber();
+  CloseRecordingFile(!RecordingStarted || RecordingFailure.has_value());
   if (resetState) State = es_Stopped;
   RecordingStarted = false;
   LogLine("cleared");
@@ -274,10 +276,12 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
   if (Stopping || !GraphRunning) return;
   int kind = ge_GraphError;
   std::string text;
+  int cause = 0;
   if (type == GST_MESSAGE_ERROR) {
     GError* error = nullptr;
     gst_message_parse_error(message, &error, nullptr);
     text = error ? error->message : "";
+    cause = TVdvGraph::ErrorNumberOf(error);
     const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
     const bool fromDevice =
         DeviceElement && gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(DeviceElement));
@@ -288,11 +292,13 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     kind = ge_DeviceLost;  // a live source that ends has gone away
   }
   QMetaObject::invokeMethod(
-      &Owner, [this, serial, kind, text] { HandleGraphEvent(serial, kind, text); }, Qt::QueuedConnection);
+      &Owner, [this, serial, kind, text, cause] { HandleGraphEvent(serial, kind, text, cause); },
+      Qt::QueuedConnection);
 }
 
-void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text) {
+void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause) {
   if (serial != GraphSerial || !GraphActive || Destroying) return;
+  GraphErrorCause = cause;
   if (kind == ge_DeviceLost) {
     DeviceLostFlag = true;
   } else if (kind == ge_WriteFailed && State == es_Recording) {

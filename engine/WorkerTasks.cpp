@@ -1,5 +1,7 @@
 // Requests, queued events and the task worker step that drains them.
 
+#include <cerrno>
+
 #include "engine/TDualThread.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
@@ -54,6 +56,8 @@ bool TVdvWorker::RunOneRequest() {
 }
 
 void TVdvWorker::HandleDeviceLost() {
+  if (GraphActive && State == es_Recording)
+    NoteRecordingFailure(e_graph_error, ENODEV, "the capture device was lost", WrittenFile);
   if (GraphActive) StopGraph();
   PreviewWanted = true;
   QueueEvent(qe_DeviceLost);
@@ -62,13 +66,17 @@ void TVdvWorker::HandleDeviceLost() {
 void TVdvWorker::HandleGraphEventFlags() {
   if (DeviceLostFlag.exchange(false)) Request(rq_DeviceLost);
   if (DiskFullFlag.exchange(false)) {
-    RecordingStarted = false;
+    // Ended as at any stop, so the file gets its index (unless a write already failed).
+    NoteRecordingFailure(e_disk_full, ENOSPC, "the disk of " + WrittenFile + " is full", WrittenFile);
     StopGraph();
     if (auto handler = Events.OnDiskFull.Get(); handler && !Destroying) (*handler)(&Owner);
   }
   // Any other failure ends the graph too: nothing flows through it any more.
   if (GraphErrorFlag.exchange(false)) {
-    Report(true, sv_Error, "graph error: " + GraphErrorText, e_graph_error);
+    if (State == es_Recording)
+      NoteRecordingFailure(e_graph_error, GraphErrorCause, "graph error: " + GraphErrorText, WrittenFile);
+    else
+      Report(true, sv_Error, "graph error: " + GraphErrorText, e_graph_error);
     RecordingStarted = false;
     StopGraph();
     PreviewWanted = true;

@@ -22,7 +22,7 @@ struct FileDialogOptions {
   int filterIndex = 1; // 1-based, as the filter pairs are counted
   QString fileName;    // proposed name, may include a folder
   QString initialDir;
-  bool overwritePrompt = false;
+  bool overwritePrompt = false;  // ChooseFileToSave asks before a file is replaced
 };
 
 // A font as the classic font dialog with effects describes it.

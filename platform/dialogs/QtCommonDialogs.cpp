@@ -30,7 +30,8 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
-  if (!options.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  // The question before replacing a file is ChooseFileToSave's, asked once.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!options.defaultExt.isEmpty()) dialog.setDefaultSuffix(options.defaultExt.mid(options.defaultExt.startsWith('.') ? 1 : 0));
   const QString selectedFilter = QtFilterAt(options.filter, options.filterIndex);
   if (!selectedFilter.isEmpty()) dialog.selectNameFilter(selectedFilter);

@@ -29,4 +29,8 @@ ProbedFile ProbeFile(const std::filesystem::path& file);
 // Decodes every stream to the end; answers ffmpeg's complaints (empty when none).
 std::string DecodeErrors(const std::filesystem::path& file);
 
+// The length in seconds that the file's header and index give; 0 when they
+// give none (a file that was never finished).
+double ContainerDuration(const std::filesystem::path& file);
+
 }  // namespace orvex::test
