@@ -12,6 +12,7 @@ class QWidget;
 namespace orvex::dialogs {
 
 enum class MsgIcon { None, Information, Warning, Stop, Question };
+// YesNo offers No as the default answer: a hasty Enter changes nothing.
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 

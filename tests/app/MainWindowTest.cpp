@@ -226,7 +226,7 @@ TEST_F(MainWindow, AStartThatFailsIsSaidAndTheWindowIsIdleAgain) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "Orvex Ziru");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Stop);
-  EXPECT_EQ(boxes[0].text, "The camera \"Cam (WDM)\" could not be opened");
+  EXPECT_EQ(boxes[0].text.toStdString(), "The camera \"Cam (WDM)\" could not be opened");
   EXPECT_EQ(Buttons(), kIdle);
   EXPECT_EQ(Engine().RecordingFileName(), "");
 

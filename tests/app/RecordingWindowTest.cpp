@@ -107,11 +107,11 @@ TEST_F(RecordingWindow, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
   script.QueueSaveFile(std::nullopt);
   frmMain->btnStart->click();
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, name + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(Boxes()[0].text.toStdString(), file.string() + " already exists.\nDo you want to replace it?");
   EXPECT_EQ(Boxes()[0].caption, "Orvex Ziru");
   EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
   ASSERT_EQ(Saves().size(), 2u);
-  EXPECT_EQ(Saves()[1].file.fileName, name);
+  EXPECT_EQ(Saves()[1].file.fileName.toStdString(), file.string());
   EXPECT_EQ(Buttons(), kIdle);
   EXPECT_EQ(orvex::test::ReadFile(file), "an earlier recording");
 

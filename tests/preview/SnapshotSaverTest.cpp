@@ -306,11 +306,13 @@ TEST_F(SnapshotHandler, ReplacingASnapshotAsksFirst) {
   dialogs.QueueMessageResult(orvex::dialogs::MsgResult::No);
   dialogs.QueueSaveFile(std::nullopt);
   Deliver(blue);
-  EXPECT_EQ(Saves().at(1).file.fileName, path);
+  EXPECT_EQ(Saves().at(1).file.fileName.toStdString(), path.toStdString());
   ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(Errors()[0].text, path + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(Errors()[0].text.toStdString(),
+            path.toStdString() + " already exists.\nDo you want to replace it?");
   EXPECT_EQ(Errors()[0].caption, "Orvex Ziru");
-  EXPECT_EQ(Saves().at(2).file.fileName, path) << "No brings the dialog back with the name";
+  EXPECT_EQ(Saves().at(2).file.fileName.toStdString(), path.toStdString())
+      << "No brings the dialog back with the name";
   EXPECT_EQ(Decoded(DecodeWithFfmpeg(dir / "first.bmp"), 5, 5), RGB(255, 0, 0)) << "kept";
 
   dialogs.QueueSaveFile(path);
@@ -320,7 +322,7 @@ TEST_F(SnapshotHandler, ReplacingASnapshotAsksFirst) {
 
   dialogs.QueueSaveFile(std::nullopt);
   Deliver(red);
-  EXPECT_EQ(preview.SaveDialog1.fileName, path);
+  EXPECT_EQ(preview.SaveDialog1.fileName.toStdString(), path.toStdString());
   EXPECT_EQ(Decoded(DecodeWithFfmpeg(dir / "first.bmp"), 5, 5), RGB(0, 0, 255));
 }
 
@@ -351,9 +353,10 @@ TEST_F(SnapshotHandler, TheNameAndTheContentFollowTheFormat) {
     choices.format = row.format;
     dialogs.QueueSaveFile(inDir(row.answer));
     Deliver(*frame);
-    EXPECT_EQ(Saves().back().file.fileName, inDir(row.proposed));
+    EXPECT_EQ(Saves().back().file.fileName.toStdString(), inDir(row.proposed).toStdString());
     EXPECT_EQ(ReadFile(dir / row.written).substr(0, std::string(row.magic).size()), row.magic);
-    EXPECT_EQ(preview.SaveDialog1.fileName, inDir(row.written)) << "proposed next time";
+    EXPECT_EQ(preview.SaveDialog1.fileName.toStdString(), inDir(row.written).toStdString())
+        << "proposed next time";
     fs::remove(dir / row.written);
   }
   EXPECT_TRUE(Errors().empty());
