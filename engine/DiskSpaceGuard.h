@@ -21,7 +21,6 @@ class TDiskSpaceGuard : public std::enable_shared_from_this<TDiskSpaceGuard> {
 
   // Watches every input of `mux` linked so far; the probes keep the guard alive.
   void Watch(GstElement* mux);
-  bool Tripped() const { return tripped_; }
 
   // Answers whether `bytes` more may go to the file (streaming threads).
   bool Admit(std::uint64_t bytes);

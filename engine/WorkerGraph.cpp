@@ -298,7 +298,7 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
 
 void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause) {
   if (serial != GraphSerial || !GraphActive || Destroying) return;
-  GraphErrorCause = cause;
+  GraphErrorCause = kind == ge_WriteFailed ? cause : 0;  // what the file suffered, nothing else
   if (kind == ge_DeviceLost) {
     DeviceLostFlag = true;
   } else if (kind == ge_WriteFailed && State == es_Recording) {

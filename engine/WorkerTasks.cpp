@@ -65,7 +65,7 @@ void TVdvWorker::HandleDeviceLost() {
 
 void TVdvWorker::HandleGraphEventFlags() {
   if (DeviceLostFlag.exchange(false)) Request(rq_DeviceLost);
-  if (DiskFullFlag.exchange(false)) {
+  if (DiskFullFlag.exchange(false) && GraphActive) {
     // Ended as at any stop, so the file gets its index (unless a write already failed).
     NoteRecordingFailure(e_disk_full, ENOSPC, "the disk of " + WrittenFile + " is full", WrittenFile);
     StopGraph();
