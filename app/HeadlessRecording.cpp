@@ -7,6 +7,7 @@
 #include "app/OutputFolder.h"
 #include "app/TApplication.h"
 #include "engine/VOduduDudiviv.h"
+#include "preview/RecordingFailureText.h"
 
 namespace {
 
@@ -23,23 +24,21 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
   std::vector<std::string> errors;
   VOduduDudiviv& engine = PrepareHeadlessEngine(application, errors);
   bool completed = false, success = false;
-  auto previous = engine.OnRecordingCompleted();
-  engine.setOnRecordingCompleted([&, previous](VOduduDudiviv* sender, const std::string& name, bool ok) {
-    if (previous) previous(sender, name, ok);
+  // Not the hidden windows' handler: a failure is said here, on standard error, never in a box.
+  engine.setOnRecordingCompleted([&](VOduduDudiviv*, const std::string&, bool ok) {
     completed = true;
     success = ok;
   });
 
+  auto failure = [&] {
+    return HeadlessFailure(RecordingFailureText(engine.RecordingFailure(), target).toStdString());
+  };
   if (StopRequested()) {
     SayStopped("nothing was recorded");
     return 1;
   }
   engine.setRecordingFileName(target);
-  if (!engine.StartRecording()) {
-    std::string why = errors.empty() ? "the recording did not start" : errors.front();
-    for (std::size_t i = 1; i < errors.size(); ++i) why += "; " + errors[i];
-    return HeadlessFailure("cannot record to " + target + ": " + why);
-  }
+  if (!engine.StartRecording()) return failure();
   const int ms = static_cast<int>(seconds * 1000);
   // Ends early when the recording stops by itself or a signal asks to end;
   // then it is finished as at its normal end.
@@ -49,9 +48,7 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
   if (!completed) engine.StopRecording();
   if (!RunLoopUntil([&] { return completed; }, kCompletionTimeoutMs))
     return HeadlessFailure("the recording did not finish");
-  if (!success)
-    return HeadlessFailure("the recording to " + target + " failed" +
-                           (errors.empty() ? "" : ": " + errors.back()));
+  if (!success) return failure();
   if (!std::filesystem::exists(target, ec) || std::filesystem::file_size(target, ec) == 0)
     return HeadlessFailure("nothing was written to " + target);
   // Not the job that was asked for, though the file holds what was recorded.

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,6 +19,8 @@
 #include "dialogs/TfrmOverlay.h"
 #include "dialogs/TfrmSnapShot.h"
 #include "dialogs/TfrmVideoProcessing.h"
+#include "platform/dialogs/ChooseFileToSave.h"
+#include "preview/RecordingFailureText.h"
 #include "preview/TfrmPreview.h"
 #include "widgets/Pictures.h"
 #include "widgets/TAboutBox.h"
@@ -92,7 +96,8 @@ TfrmMain::TfrmMain(const QString& title) : TForm(title, TBorderStyle::Single, /*
   SaveDialog1.title = "Select Video File Name";
   SaveDialog1.defaultExt = ".avi";
   SaveDialog1.filter = "AVI Files (*.AVI)|*.avi|All Files (*.*)|*.*";
-  SaveDialog1.overwritePrompt = false;
+  // Choosing a recording's file asks before it replaces one.
+  SaveDialog1.overwritePrompt = true;
 
   // Creation: the caption is the application title, then the version.
   setWindowTitle(title);
@@ -166,17 +171,18 @@ void TfrmMain::btnConfigurationClick() {
 }
 
 // The status line and the settings button change only when the engine
-// reports the start; until then Stop is the way back.
+// reports the start. A start that fails is said at once.
 void TfrmMain::btnStartClick() {
   SaveDialog1.fileName.clear();
-  const auto chosen = orvex::dialogs::CommonDialogs().SaveFile(this, SaveDialog1);
+  const auto chosen = orvex::dialogs::ChooseFileToSave(this, windowTitle(), SaveDialog1);
   if (!chosen) return;
   SaveDialog1.fileName = *chosen;
   btnStart->setEnabled(false);
   btnStop->setEnabled(true);
   VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
-  engine.setRecordingFileName(chosen->toStdString());
-  engine.StartRecording();
+  const std::string file = QFile::encodeName(*chosen).toStdString();
+  engine.setRecordingFileName(file);
+  if (!engine.StartRecording()) RecordingFailed(RecordingFailureText(engine.RecordingFailure(), file));
 }
 
 // Stop always gets back to a previewing engine, whatever the recording did.
@@ -225,6 +231,17 @@ void TfrmMain::MMLabel4Click() { orvex::dialogs::CommonDialogs().ShellOpen(kWebA
 void TfrmMain::SetStatusText(const QString& text) { lblStatus->setText(text); }
 
 void TfrmMain::SetConfigurationEnabled(bool enabled) { btnConfiguration->setEnabled(enabled); }
+
+// The engine has stopped by itself: back to idle with a live picture, then say why.
+void TfrmMain::RecordingFailed(const QString& text) {
+  btnStart->setEnabled(true);
+  btnStop->setEnabled(false);
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  engine.setRecordingFileName("");
+  engine.StartPreview();
+  orvex::dialogs::CommonDialogs().MessageBox(this, windowTitle(), text, orvex::dialogs::MsgIcon::Stop,
+                                             orvex::dialogs::MsgButtons::Ok);
+}
 
 // The engine learns the stored capture choices when the window first
 // appears; it starts the preview by itself once the program is idle.

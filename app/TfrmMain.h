@@ -60,6 +60,7 @@ class TfrmMain : public TForm, public IRecordingStatusView {
 
   void SetStatusText(const QString& text) override;
   void SetConfigurationEnabled(bool enabled) override;
+  void RecordingFailed(const QString& text) override;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -230,7 +230,8 @@ bool TOverlayImageRow::LoadFile(const QString& path) {
   try {
     std::error_code ignored;
     std::filesystem::create_directories(File().parent_path(), ignored);
-    orvex::imaging::SaveBmpToFile(File(), ViewOf(picture), orvex::imaging::TBmpBitsPerPixel::Bpp24);
+    orvex::imaging::SaveBmpToFile(File(), ViewOf(picture), orvex::imaging::TBmpBitsPerPixel::Bpp24,
+                                  orvex::imaging::TFileAccess::OwnerOnly);
   } catch (const std::exception& e) {
     // The image stays for this run; the user learns it will not come back.
     ShowOverlayError(Panel->window(), QString::fromStdString(e.what()));

@@ -413,8 +413,9 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
     w_.LogLine("inserting video compressor");
     GstElement* encoder = AddCompressor(true);
     if (!encoder || !LinkIntoVideoEncoder(captured, format, encoder)) {
-      w_.Report(true, sv_Error, "video compressor " + w_.VideoCompressorName + " not suitable",
-                e_video_compressor_not_suitable);
+      w_.NoteRecordingFailure(e_video_compressor_not_suitable, 0,
+                              "video compressor " + w_.VideoCompressorName + " not suitable", fileName,
+                              w_.VideoCompressorName);
       return false;
     }
     captured = encoder;
@@ -442,8 +443,9 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
         GstElement* encoder = AddCompressor(false);
         GstElement* convert = g_.Make("audioconvert", "AUDC Converter");
         if (!encoder || !convert || !g_.Link(queue, convert) || !g_.Link(convert, encoder)) {
-          w_.Report(true, sv_Error, "audio compressor " + w_.AudioCompressorName + " not suitable",
-                    e_audio_compressor_not_suitable);
+          w_.NoteRecordingFailure(e_audio_compressor_not_suitable, 0,
+                                  "audio compressor " + w_.AudioCompressorName + " not suitable", fileName,
+                                  w_.AudioCompressorName);
           return false;
         }
         stream = encoder;
@@ -453,6 +455,7 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
     }
     audio_ = s_.RenderAudio ? audioTail : nullptr;
   }
+  w_.WatchDiskSpace(mux, fileName);
   return true;
 }
 

@@ -1,5 +1,6 @@
 // Naming the recording file, reserving its number and checking the drive.
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -86,6 +87,7 @@ bool TVdvWorker::DetermineRecordingFile(std::string& fileName) {
   const std::string folder = FolderOf(fileName);
   const auto drive = orvex::kernel::QueryDrive(folder);
   if (drive.freeBytes && *drive.freeBytes < kMinimumFreeBytes) {
+    NoteRecordingFailure(e_disk_full, ENOSPC, "not enough free space for " + fileName, fileName);
     QueueEvent(qe_DiskFull);
     return false;
   }

@@ -1,5 +1,7 @@
 #include "engine/TVdvGraph.h"
 
+#include <cerrno>
+
 TVdvGraph::TVdvGraph(const std::string& name) : pipeline_(gst_pipeline_new(name.c_str())) {
   gst_object_ref_sink(pipeline_);
   GstBus* bus = gst_element_get_bus(pipeline_);
@@ -147,4 +149,20 @@ std::int64_t TVdvGraph::RunningTime() const {
   gst_object_unref(clock);
   const GstClockTime base = gst_element_get_base_time(pipeline_);
   return now >= base ? static_cast<std::int64_t>(now - base) : -1;
+}
+
+int TVdvGraph::ErrorNumberOf(const GError* error) {
+  if (!error || error->domain != GST_RESOURCE_ERROR) return 0;
+  switch (error->code) {
+    case GST_RESOURCE_ERROR_NO_SPACE_LEFT: return ENOSPC;
+    case GST_RESOURCE_ERROR_NOT_AUTHORIZED: return EACCES;
+    case GST_RESOURCE_ERROR_NOT_FOUND: return ENOENT;
+    case GST_RESOURCE_ERROR_BUSY: return EBUSY;
+    case GST_RESOURCE_ERROR_OPEN_WRITE:
+    case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
+    case GST_RESOURCE_ERROR_WRITE:
+    case GST_RESOURCE_ERROR_CLOSE:
+    case GST_RESOURCE_ERROR_SYNC: return EIO;
+    default: return 0;
+  }
 }

@@ -52,6 +52,10 @@ class TVdvGraph {
   // Pipeline clock time minus base time, in nanoseconds; -1 when not running.
   std::int64_t RunningTime() const;
 
+  // The system error number an element's error stands for (ENOSPC for a
+  // full disk, EACCES, EIO...), or 0 when it is not about a resource.
+  static int ErrorNumberOf(const GError* error);
+
  private:
   static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
   GstElement* LosableSourceOf(GstMessage* message) const;

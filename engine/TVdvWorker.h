@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,15 @@
 #include "engine/FilterModule.h"
 #include "engine/FramePath.h"
 #include "engine/GraphSettings.h"
+#include "engine/RecordingFailure.h"
 #include "engine/TCSList.h"
 #include "engine/TextOverlay.h"
+#include "platform/kernel/ExclusiveFileLock.h"
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
 class VOduduDudiviv;
+class TDiskSpaceGuard;
 class TDualThread;
 class TVdvGraph;
 class TVideoFrameSlot;
@@ -103,6 +107,7 @@ class TVdvWorker {
   // that loss ended (empty when it ended none).
   std::string LostDeviceName;
   std::string InterruptedRecording;
+  int GraphErrorCause = 0;
 
   // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
   std::unique_ptr<TVdvGraph> Graph;
@@ -141,6 +146,23 @@ class TVdvWorker {
   std::string CurrentFileName;
   bool RecordingSuccess = false;
   std::int64_t RecordingElapsed100ns = 0;
+
+  // The file being recorded, held against other writers and its disk
+  // watched; what went wrong with the latest recording (WorkerRecordingFile.cpp).
+  orvex::kernel::ExclusiveFileLock RecordingLock;
+  std::shared_ptr<TDiskSpaceGuard> SpaceGuard;
+  std::optional<TRecordingFailure> RecordingFailure;
+  TLogType LastErrorCode = e_failed;  // the latest ERROR report
+  std::string LastErrorText;
+  // Opens and locks the file before the writer may truncate it; false (and reported) when it cannot.
+  bool OpenRecordingFile(const std::string& fileName);
+  // Once the writer is closed: a file this recording made and left empty goes when it `failed`.
+  void CloseRecordingFile(bool failed);
+  // Ends the recording before the data going into `mux` fills the disk.
+  void WatchDiskSpace(GstElement* mux, const std::string& fileName);
+  // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
+  void NoteRecordingFailure(TLogType code, int error, const std::string& message,
+                            const std::string& fileName = {}, const std::string& name = {});
 
   // The text overlay's template and font (TextOverlay.h).
   TTextOverlay TextOverlay;
@@ -193,7 +215,8 @@ class TVdvWorker {
   bool StoragePathChanged = true;
   void GiveBackReservedNumber();
   void OnGraphMessage(GstMessage* message, std::uint64_t serial);
-  void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text);
+  // `cause`: the system error number the graph's error stands for, or 0.
+  void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause = 0);
 
   // --- the frame path (FramePath.cpp) ---
   void FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filters::TFrameDescription& frame);

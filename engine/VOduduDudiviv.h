@@ -109,10 +109,8 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, PreallocCapFileEnabled)
   VDV_STORED_PROPERTY(bool, RecordingOnMotion_Enabled)
   double RecordingElapsedSeconds() const { return worker_->RecordingElapsed100ns / 10000000.0; }
-  // What the last OnDeviceLost was about: the device that went, and the
-  // recording its loss ended (empty when it ended none).
-  const std::string& LostDeviceName() const { return worker_->LostDeviceName; }
-  const std::string& InterruptedRecordingFileName() const { return worker_->InterruptedRecording; }
+  // Why the latest recording did not start or ended short; nothing when it went well.
+  std::optional<TRecordingFailure> RecordingFailure() const { return worker_->RecordingFailure; }
 
   // Display
   VDV_STORED_PROPERTY(bool, Display_Active)

@@ -34,6 +34,11 @@ bool TVdvWorker::Report(bool condition, int severity, const std::string& message
     if (log.Enabled()) log.Line(std::to_string(code) + " " + message, TLog::lcGrey);
     return false;
   }
+  // The summing-up reports follow the one that says what went wrong.
+  if (severity == sv_Error && code != e_failed_to_start_recording && code != e_failed_to_start_preview) {
+    LastErrorCode = code;
+    LastErrorText = message;
+  }
   const char* word = SeverityWord(severity);
   if (log.Enabled())
     log.Line(std::to_string(code) + " " + word + ": " + message, SeverityColour(severity));

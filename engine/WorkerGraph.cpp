@@ -128,7 +128,8 @@ bool TVdvWorker::BuildGraph(int mode) {
       if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
     } else {
       std::string fileName;
-      ok = DetermineRecordingFile(fileName) && builder.BuildCaptureAndPreview(fileName);
+      ok = DetermineRecordingFile(fileName) && OpenRecordingFile(fileName) &&
+           builder.BuildCaptureAndPreview(fileName);
     }
   }
   if (!ok) {
@@ -233,7 +234,7 @@ void TVdvWorker::StopGraph() {
   busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
   const TEngineState state = State;
   if (state == es_Recording) {
-    RecordingSuccess = RecordingStarted;
+    RecordingSuccess = RecordingStarted && !RecordingFailure;
     // The AVI writer completes header and index only when the streams end.
     RecordingFinished = Graph && RecordingStarted && Graph->SendEndOfStreamAndWait(kEndOfStreamDeadline);
     if (Graph && RecordingStarted && !RecordingFinished) LogLine("ERROR: the recording did not end in time");
@@ -254,6 +255,7 @@ void TVdvWorker::Clear(bool resetState) {
   if (Graph) Graph->SetState(GST_STATE_NULL);
   LogLine("stopped");
   if (!RecordingStarted) GiveBackReservedNumber();
+  CloseRecordingFile(!RecordingStarted || RecordingFailure.has_value());
   if (resetState) State = es_Stopped;
   RecordingStarted = false;
   LogLine("cleared");
@@ -283,10 +285,12 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
   if (Stopping || !GraphRunning) return;
   int kind = ge_GraphError;
   std::string text;
+  int cause = 0;
   if (type == GST_MESSAGE_ERROR) {
     GError* error = nullptr;
     gst_message_parse_error(message, &error, nullptr);
     text = error ? error->message : "";
+    cause = TVdvGraph::ErrorNumberOf(error);
     const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
     // A microphone whose sound server took it away fails like an unplugged
     // camera; its source has ended its stream, so the file can still be finished.
@@ -302,11 +306,13 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     kind = ge_DeviceLost;  // a live source that ends has gone away
   }
   QMetaObject::invokeMethod(
-      &Owner, [this, serial, kind, text] { HandleGraphEvent(serial, kind, text); }, Qt::QueuedConnection);
+      &Owner, [this, serial, kind, text, cause] { HandleGraphEvent(serial, kind, text, cause); },
+      Qt::QueuedConnection);
 }
 
-void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text) {
+void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause) {
   if (serial != GraphSerial || !GraphActive || Destroying) return;
+  GraphErrorCause = kind == ge_WriteFailed ? cause : 0;  // what the file suffered, nothing else
   if (kind == ge_DeviceLost || kind == ge_AudioDeviceLost) {
     LostDeviceName = kind == ge_AudioDeviceLost ? Devices.Audio.DisplayName : Devices.Video.DisplayName;
     DeviceLostFlag = true;

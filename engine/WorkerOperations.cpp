@@ -28,10 +28,23 @@ bool TVdvWorker::StartPreview() {
 }
 
 bool TVdvWorker::StartRecording() {
+  // Refused while recording: that recording keeps its own account.
   if (!StateCheck(/*deviceCheck=*/false, /*allowPreview=*/true, /*allowPlayer=*/true)) return false;
+  RecordingFailure.reset();
+  LastErrorCode = e_failed_to_start_recording;
+  LastErrorText.clear();
   BindForStart(*this);
   Request(rq_StartRecording);
-  return State == es_Recording;
+  const bool started = State == es_Recording;
+  // A start that failed without a cause of its own names its last error.
+  if (!started && !RecordingFailure) {
+    RecordingFailure = TRecordingFailure{};
+    RecordingFailure->Code = LastErrorCode;
+    RecordingFailure->Detail = LastErrorText;
+    RecordingFailure->FileName = P.RecordingFileName;
+    RecordingFailure->Name = Devices.Video.DisplayName;
+  }
+  return started;
 }
 
 void TVdvWorker::StopRecording() {

@@ -1,5 +1,7 @@
 // Requests, queued events and the task worker step that drains them.
 
+#include <cerrno>
+
 #include "engine/TDualThread.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
@@ -60,27 +62,31 @@ void TVdvWorker::HandleDeviceLost() {
   // the later report finds the graph stopped already.
   if (!GraphActive) return;
   const std::string device = LostDeviceName.empty() ? Devices.Video.DisplayName : LostDeviceName;
-  InterruptedRecording = State == es_Recording && RecordingStarted ? CurrentFileName : "";
+  if (State == es_Recording)
+    NoteRecordingFailure(e_graph_error, ENODEV,
+                         device + " is no longer there: the recording to " + WrittenFile +
+                             " ended and keeps what was recorded until then",
+                         WrittenFile, device);
+  LostDeviceName.clear();
   StopGraph();
-  Report(!InterruptedRecording.empty(), sv_Error,
-         device + " is no longer there: the recording to " + InterruptedRecording +
-             " ended and keeps what was recorded until then",
-         e_no_device_available);
-  LostDeviceName = device;
   PreviewWanted = true;
   QueueEvent(qe_DeviceLost);
 }
 
 void TVdvWorker::HandleGraphEventFlags() {
   if (DeviceLostFlag.exchange(false)) Request(rq_DeviceLost);
-  if (DiskFullFlag.exchange(false)) {
-    RecordingStarted = false;
+  if (DiskFullFlag.exchange(false) && GraphActive) {
+    // Ended as at any stop, so the file gets its index (unless a write already failed).
+    NoteRecordingFailure(e_disk_full, ENOSPC, "the disk of " + WrittenFile + " is full", WrittenFile);
     StopGraph();
     if (auto handler = Events.OnDiskFull.Get(); handler && !Destroying) (*handler)(&Owner);
   }
   // Any other failure ends the graph too: nothing flows through it any more.
   if (GraphErrorFlag.exchange(false)) {
-    Report(true, sv_Error, "graph error: " + GraphErrorText, e_graph_error);
+    if (State == es_Recording)
+      NoteRecordingFailure(e_graph_error, GraphErrorCause, "graph error: " + GraphErrorText, WrittenFile);
+    else
+      Report(true, sv_Error, "graph error: " + GraphErrorText, e_graph_error);
     RecordingStarted = false;
     StopGraph();
     PreviewWanted = true;

@@ -81,8 +81,9 @@ std::vector<std::uint8_t> EncodeBmp(const TImageView& image, TBmpBitsPerPixel bi
   return out;
 }
 
-void SaveBmpToFile(const std::filesystem::path& path, const TImageView& image, TBmpBitsPerPixel bits) {
-  WriteImageFile(path, EncodeBmp(image, bits));
+void SaveBmpToFile(const std::filesystem::path& path, const TImageView& image, TBmpBitsPerPixel bits,
+                   TFileAccess access) {
+  WriteImageFile(path, EncodeBmp(image, bits), access);
 }
 
 }  // namespace orvex::imaging

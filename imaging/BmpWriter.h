@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "imaging/ImageFile.h"
 #include "imaging/ImageView.h"
 
 namespace orvex::imaging {
@@ -17,6 +18,7 @@ enum class TBmpBitsPerPixel { Bpp24 = 24, Bpp32 = 32 };
 std::vector<std::uint8_t> EncodeBmp(const TImageView& image, TBmpBitsPerPixel bits);
 
 // Creates or replaces the file; on any error (EImageError) no partial file is left.
-void SaveBmpToFile(const std::filesystem::path& path, const TImageView& image, TBmpBitsPerPixel bits);
+void SaveBmpToFile(const std::filesystem::path& path, const TImageView& image, TBmpBitsPerPixel bits,
+                   TFileAccess access = TFileAccess::Usual);
 
 }  // namespace orvex::imaging

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <ostream>
+#include <random>
 #include <system_error>
 
 namespace orvex::imaging {
@@ -63,14 +64,31 @@ fs::path ResolveTarget(const fs::path& path) {
   return ec ? path : target;
 }
 
+// A new empty file in `folder` under an unused name, made with `mode` less
+// the umask (and as a default ACL says), as any new file is.
+int CreateTempFile(const fs::path& folder, const std::string& stem, mode_t mode, std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix(6, ' ');
+    for (char& c : suffix) c = kLetters[pick(random)];
+    name = (folder / ("." + stem + "." + suffix)).string();
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
-void WriteImageFile(const fs::path& requested, std::span<const std::uint8_t> bytes) {
+void WriteImageFile(const fs::path& requested, std::span<const std::uint8_t> bytes, TFileAccess access) {
   if (requested.empty() || !requested.has_filename()) Fail("Cannot create file", requested, ENOENT);
   const fs::path path = ResolveTarget(requested);
 
   struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
+  if (replacing) {
     if (S_ISDIR(existing.st_mode)) Fail("Cannot create file", requested, EISDIR);
     if (::access(path.c_str(), W_OK) != 0) Fail("Cannot create file", requested, errno);
   }
@@ -78,10 +96,13 @@ void WriteImageFile(const fs::path& requested, std::span<const std::uint8_t> byt
   // Short enough for any file system's name limit, whatever the target's name length.
   const std::string stem = path.filename().string().substr(0, 100);
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + stem + ".XXXXXX")).string();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  std::string name;
+  const bool usualNew = access == TFileAccess::Usual && !replacing;
+  const int fd = CreateTempFile(folder, stem, usualNew ? 0666 : 0600, name);
   if (fd < 0) Fail("Cannot create file", requested, errno);
-  TempFile temp(fd, pattern);
+  TempFile temp(fd, name);
+  // A replaced file keeps its mode; where the file system keeps none this fails harmlessly.
+  if (access == TFileAccess::Usual && replacing) ::fchmod(fd, existing.st_mode & 07777);
 
   WriteAll(temp.fd(), bytes, requested);
   if (::fsync(temp.fd()) != 0) Fail("Cannot write file", requested, errno);

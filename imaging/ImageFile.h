@@ -18,11 +18,18 @@ class EImageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Creates or replaces `path` with `bytes`; the new file is readable by its owner only.
+// Who may read a written file.
+enum class TFileAccess {
+  Usual,     // a new file as the umask says (0666 less it); a replaced file keeps its mode
+  OwnerOnly  // 0600, new or replaced: files among the settings
+};
+
+// Creates or replaces `path` with `bytes`.
 // A file that exists but may not be written is refused, as opening it for writing would be.
 // Throws EImageError ("Cannot create file "...". <reason>" or "Cannot write file ...") and
 // leaves no partial file behind; an existing file stays as it was.
-void WriteImageFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+void WriteImageFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                    TFileAccess access = TFileAccess::Usual);
 
 // Throws EImageError when the stream refuses the bytes.
 void WriteImageStream(std::ostream& stream, std::span<const std::uint8_t> bytes);

@@ -10,7 +10,7 @@ QString TwoDigits(std::uint32_t value) {
 }
 }  // namespace
 
-QString RecordingStatusText(double elapsedSeconds) {
+QString ElapsedTimeText(double elapsedSeconds) {
   // An unsigned 32-bit count of whole seconds; nonsense values read as 0.
   std::uint32_t s = 0;
   if (std::isfinite(elapsedSeconds) && elapsedSeconds > 0)
@@ -21,5 +21,9 @@ QString RecordingStatusText(double elapsedSeconds) {
   s -= 3600 * h;
   const std::uint32_t m = s / 60;
   s -= 60 * m;
-  return "Recording [" + TwoDigits(h) + ":" + TwoDigits(m) + ":" + TwoDigits(s) + "]";
+  return TwoDigits(h) + ":" + TwoDigits(m) + ":" + TwoDigits(s);
+}
+
+QString RecordingStatusText(double elapsedSeconds) {
+  return "Recording [" + ElapsedTimeText(elapsedSeconds) + "]";
 }

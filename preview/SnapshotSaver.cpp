@@ -82,6 +82,19 @@ std::optional<TSnapshotFormat> SnapshotFormatOfPath(const std::filesystem::path&
   return std::nullopt;
 }
 
+std::string ProposedSnapshotName(const std::string& previous, TSnapshotFormat format) {
+  if (previous.empty()) return previous;
+  std::filesystem::path path(previous);
+  if (SnapshotFormatOfPath(path)) return path.replace_extension(SnapshotDefaultExtension(format)).string();
+  return SnapshotFileName(previous, format);
+}
+
+std::string SnapshotFileName(const std::string& chosen, TSnapshotFormat format) {
+  if (chosen.empty() || SnapshotFormatOfPath(chosen)) return chosen;
+  const std::string extension = SnapshotDefaultExtension(format);
+  return chosen.back() == '.' ? chosen + extension.substr(1) : chosen + extension;
+}
+
 const char* SnapshotDefaultExtension(TSnapshotFormat format) {
   switch (format) {
     case sf_GIF: return ".gif";

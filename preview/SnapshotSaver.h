@@ -58,6 +58,15 @@ TSnapshotSize PrimaryScreenPixelSize();
 // .gif; nothing for another one.
 std::optional<TSnapshotFormat> SnapshotFormatOfPath(const std::filesystem::path& path);
 
+// The name to propose for a snapshot in `format`: the previous one with the
+// format's extension in place of its picture extension (snap.jpg -> snap.bmp).
+std::string ProposedSnapshotName(const std::string& previous, TSnapshotFormat format);
+// The file a name chosen for a snapshot in `format` is written to. A picture
+// extension is kept, and its format is the one written (see
+// SnapshotFormatOfPath); any other name gets the format's extension added
+// (snap -> snap.bmp, snap.png -> snap.png.bmp).
+std::string SnapshotFileName(const std::string& chosen, TSnapshotFormat format);
+
 // Dialog settings of the save dialog for a format.
 const char* SnapshotDefaultExtension(TSnapshotFormat format);  // ".bmp"
 const char* SnapshotFilter(TSnapshotFormat format);            // "Bitmap Files (*.BMP)|*.bmp|..."

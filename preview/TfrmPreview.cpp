@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QTimer>
 
-#include "platform/dialogs/FileFilter.h"
+#include "platform/dialogs/ChooseFileToSave.h"
 #include "preview/FrameOverlayPainter.h"
 #include "preview/RecordingClock.h"
+#include "preview/RecordingFailureText.h"
 #include "preview/RecordingStatusView.h"
 #include "preview/SnapshotSaver.h"
 
@@ -33,6 +34,8 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
   connect(Timer1, &QTimer::timeout, this, &TfrmPreview::Timer1Timer);
 
   SaveDialog1.title = "Save SnapShot Image";
+  // Replacing a picture without a word lost many.
+  SaveDialog1.overwritePrompt = true;
 }
 
 TfrmPreview::~TfrmPreview() = default;
@@ -140,7 +143,6 @@ void TfrmPreview::ApplyStoredEngineValues() {
   e.setOnRecordingCompleted([this](VOduduDudiviv* s, const std::string& f, bool ok) {
     VOduduDudiviv1RecordingCompleted(s, f, ok);
   });
-  e.setOnDeviceLost([this](VOduduDudiviv* s) { VOduduDudiviv1DeviceLost(s); });
   e.setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
     VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
   });
@@ -157,22 +159,14 @@ void TfrmPreview::VOduduDudiviv1RecordingStarted(VOduduDudiviv*, const std::stri
   Timer1->start();
 }
 
-void TfrmPreview::VOduduDudiviv1RecordingCompleted(VOduduDudiviv*, const std::string&, bool) {
+void TfrmPreview::VOduduDudiviv1RecordingCompleted(VOduduDudiviv*, const std::string& fileName,
+                                                   bool success) {
   Timer1->stop();
   mainWindow_.SetConfigurationEnabled(true);
   mainWindow_.SetStatusText("Ready");
-}
-
-// The recording's own completion came first and looked like any other stop.
-void TfrmPreview::VOduduDudiviv1DeviceLost(VOduduDudiviv* sender) {
-  const std::string& file = sender->InterruptedRecordingFileName();
-  if (file.empty()) return;
-  QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
-  orvex::dialogs::CommonDialogs().MessageBox(
-      owner, "Orvex Ziru",
-      QString("The recording stopped because %1 is no longer there.\n%2 keeps what was recorded until then.")
-          .arg(QString::fromStdString(sender->LostDeviceName()), QString::fromStdString(file)),
-      orvex::dialogs::MsgIcon::Warning, orvex::dialogs::MsgButtons::Ok);
+  // A recording that ended by itself, short of what was asked, is said aloud.
+  if (!success)
+    mainWindow_.RecordingFailed(RecordingFailureText(VOduduDudiviv1->RecordingFailure(), fileName));
 }
 
 void TfrmPreview::Timer1Timer() {
@@ -211,13 +205,20 @@ void TfrmPreview::VOduduDudiviv1FrameCaptureCompleted(VOduduDudiviv*, const TFra
 
   SaveDialog1.defaultExt = SnapshotDefaultExtension(format);
   SaveDialog1.filter = SnapshotFilter(format);
+  // The previous path comes back with the extension of the format now chosen.
+  SaveDialog1.fileName = QFile::decodeName(
+      ProposedSnapshotName(QFile::encodeName(SaveDialog1.fileName).toStdString(), format).c_str());
   QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
-  const std::optional<QString> chosen = orvex::dialogs::CommonDialogs().SaveFile(owner, SaveDialog1);
+  const std::optional<QString> chosen =
+      orvex::dialogs::ChooseFileToSave(owner, "Orvex Ziru", SaveDialog1, [format](const QString& name) {
+        return QFile::decodeName(SnapshotFileName(QFile::encodeName(name).toStdString(), format).c_str());
+      });
   if (!chosen) return;
-  // The next snapshot proposes this path again.
-  SaveDialog1.fileName = orvex::dialogs::WithDefaultExtension(*chosen, SaveDialog1.defaultExt);
+  SaveDialog1.fileName = *chosen;
+  // A picture extension typed by the user decides what the file holds.
+  const std::string path = QFile::encodeName(*chosen).toStdString();
   const TSnapshotResult written =
-      WriteSnapshotFile(working, format, QFile::encodeName(SaveDialog1.fileName).toStdString());
+      WriteSnapshotFile(working, SnapshotFormatOfPath(path).value_or(format), path);
   if (!written) ShowSnapshotError(QString::fromStdString(written.Error));
 }
 

@@ -39,7 +39,6 @@ class TfrmPreview : public TForm {
                                            bool success);
   void Timer1Timer();
   // A device went away; when that ended a recording, the user is told.
-  void VOduduDudiviv1DeviceLost(VOduduDudiviv* sender);
 
  private:
   void ApplyStoredEngineValues();

@@ -12,6 +12,7 @@ class QWidget;
 namespace orvex::dialogs {
 
 enum class MsgIcon { None, Information, Warning, Stop, Question };
+// YesNo offers No as the default answer: a hasty Enter changes nothing.
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
@@ -22,7 +23,7 @@ struct FileDialogOptions {
   int filterIndex = 1; // 1-based, as the filter pairs are counted
   QString fileName;    // proposed name, may include a folder
   QString initialDir;
-  bool overwritePrompt = false;
+  bool overwritePrompt = false;  // ChooseFileToSave asks before a file is replaced
 };
 
 // A font as the classic font dialog with effects describes it.

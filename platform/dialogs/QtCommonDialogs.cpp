@@ -30,7 +30,8 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
-  if (!options.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  // The question before replacing a file is ChooseFileToSave's, asked once.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!options.defaultExt.isEmpty()) dialog.setDefaultSuffix(options.defaultExt.mid(options.defaultExt.startsWith('.') ? 1 : 0));
   const QString selectedFilter = QtFilterAt(options.filter, options.filterIndex);
   if (!selectedFilter.isEmpty()) dialog.selectNameFilter(selectedFilter);
@@ -125,7 +126,10 @@ MsgResult QtCommonDialogs::MessageBox(QWidget* parent, const QString& caption, c
   switch (buttons) {
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      break;
     case MsgButtons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;

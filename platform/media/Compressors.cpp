@@ -2,6 +2,8 @@
 
 #include <gst/gst.h>
 
+#include <string>
+
 #include "platform/media/GstPtr.h"
 
 namespace orvex::media {
@@ -38,6 +40,34 @@ bool NeedsHardware(const std::string& factory) {
   return false;
 }
 
+// The sizes and rates cameras give. An encoder that takes none of them (the
+// DV encoder wants 720 x 480 or 576 at television rates) could never record.
+bool TakesCameraPictures(GstElementFactory* factory) {
+  CapsPtr camera(gst_caps_from_string(
+      "video/x-raw,width=640,height=480,framerate=30/1; video/x-raw,width=352,height=288,framerate=30/1;"
+      "video/x-raw,width=320,height=240,framerate=30/1; video/x-raw,width=1280,height=720,framerate=30/1"));
+  for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t; t = t->next) {
+    auto* tmpl = static_cast<GstStaticPadTemplate*>(t->data);
+    if (tmpl->direction != GST_PAD_SINK) continue;
+    CapsPtr caps(gst_static_caps_get(&tmpl->static_caps));
+    if (caps && gst_caps_can_intersect(caps.get(), camera.get())) return true;
+  }
+  return false;
+}
+
+// gst-libav 1.22.0 gives its MPEG-1 and MPEG-2 video encoders a time base of
+// one nanosecond, a frame rate they refuse: every recording with them fails.
+bool FailsInThisGStreamer(GstElementFactory* factory) {
+  const std::string name = GST_OBJECT_NAME(factory);
+  if (name != "avenc_mpeg1video" && name != "avenc_mpeg2video") return false;
+  GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory));
+  if (!plugin) return false;
+  const char* version = gst_plugin_get_version(plugin);
+  const bool broken = version && std::string(version) == "1.22.0";
+  gst_object_unref(plugin);
+  return broken;
+}
+
 bool OutputFits(GstElementFactory* factory, const GstCaps* sinkCaps) {
   for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t; t = t->next) {
     auto* tmpl = static_cast<GstStaticPadTemplate*>(t->data);
@@ -60,10 +90,16 @@ std::vector<DeviceDescriptor> AviCompressors(DeviceCategory category) {
           (video ? GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO | GST_ELEMENT_FACTORY_TYPE_MEDIA_IMAGE
                  : GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO),
       GST_RANK_NONE);
-  factories = g_list_sort(factories, gst_plugin_feature_rank_compare_func);
+  // Rank first, then name: the registry's own order changes as plugins load,
+  // and the settings keep positions in this list.
+  factories = g_list_sort(factories, [](gconstpointer a, gconstpointer b) {
+    const int byRank = gst_plugin_feature_rank_compare_func(a, b);
+    return byRank != 0 ? byRank : g_strcmp0(GST_OBJECT_NAME(a), GST_OBJECT_NAME(b));
+  });
   for (GList* l = factories; l; l = l->next) {
     auto* factory = GST_ELEMENT_FACTORY(l->data);
     if (NeedsHardware(GST_OBJECT_NAME(factory)) || !OutputFits(factory, sinkCaps.get())) continue;
+    if (video && (!TakesCameraPictures(factory) || FailsInThisGStreamer(factory))) continue;
     DeviceDescriptor d;
     d.category = category;
     d.monikerDisplayName = GST_OBJECT_NAME(factory);

@@ -107,8 +107,8 @@ TEST_F(LostDevice, AMicrophoneUnpluggedWhileRecordingEndsItAndSaysSo) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "Orvex Ziru");
   EXPECT_EQ(boxes[0].text.toStdString(),
-            "The recording stopped because Test Tone Microphone is no longer there.\n" + file +
-                " keeps what was recorded until then.");
+            "The recording stopped because Test Tone Microphone is no longer there; " + file +
+                " keeps what was recorded until then");
   EXPECT_EQ(frmMain->lblStatus->text(), "Ready");
   const auto probe = orvex::test::ProbeFile(file);
   ASSERT_TRUE(probe.error.empty()) << probe.error;

@@ -30,7 +30,7 @@
 #include "platform/media/testdevices/TestDevices.h"
 #include "preview/TfrmPreview.h"
 #include "settings/CaptureSettings.h"
-#include "tests/app/SettingsFolder.h"
+#include "tests/app/MainWindowSupport.h"
 #include "tests/support/FakeDeviceSource.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
@@ -47,24 +47,6 @@ using orvex::media::DeviceCategory;
 using orvex::settings::TCaptureSettings;
 
 namespace {
-
-TApplication& App() { return *static_cast<TApplication*>(QCoreApplication::instance()); }
-
-// The main window's buttons, in the order of its state table.
-std::string Buttons() {
-  auto on = [](const QPushButton* b) { return b->isEnabled() ? "1" : "0"; };
-  const QPushButton* video[] = {frmMain->btnPreview, frmMain->btnVideoProcessing, frmMain->btnOverlay,
-                                frmMain->btnSnapShot};
-  std::string videoState;
-  for (const QPushButton* b : video) videoState += on(b);
-  return std::string("start ") + on(frmMain->btnStart) + " stop " + on(frmMain->btnStop) + " windows " +
-         videoState + " settings " + on(frmMain->btnConfiguration) + " help " + on(frmMain->btnHelp);
-}
-constexpr const char* kIdleNoDevice = "start 0 stop 0 windows 0000 settings 1 help 1";
-constexpr const char* kIdle = "start 1 stop 0 windows 1111 settings 1 help 1";
-constexpr const char* kRequested = "start 0 stop 1 windows 1111 settings 1 help 1";
-constexpr const char* kRecording = "start 0 stop 1 windows 1111 settings 0 help 1";
-constexpr const char* kStopped = "start 1 stop 0 windows 1111 settings 0 help 1";
 
 void Click(QWidget* widget) {
   const QPointF at(2, 2);
@@ -151,7 +133,7 @@ TEST_F(MainWindow, BeforeItsFirstShowOnlySettingsAndHelpAreEnabled) {
   EXPECT_EQ(frmMain->SaveDialog1.title, "Select Video File Name");
   EXPECT_EQ(frmMain->SaveDialog1.defaultExt, ".avi");
   EXPECT_EQ(frmMain->SaveDialog1.filter, "AVI Files (*.AVI)|*.avi|All Files (*.*)|*.*");
-  EXPECT_FALSE(frmMain->SaveDialog1.overwritePrompt);
+  EXPECT_TRUE(frmMain->SaveDialog1.overwritePrompt);
 }
 
 TEST_F(MainWindow, TheFirstShowHandsTheStoredChoicesToTheEngine) {
@@ -234,61 +216,34 @@ TEST_F(MainWindow, CompressionModeAndTypeFollowTheCompressorLists) {
   }
 }
 
-TEST_F(MainWindow, RecordingGoesThroughTheButtonStatesOfTheTable) {
-  Start(WithCamera());
-  ASSERT_EQ(Buttons(), kIdle);
-
-  // Cancelling the file dialog changes nothing.
-  frmMain->btnStart->click();
-  ASSERT_EQ(script.CallsOf(ScriptedDialogs::Kind::SaveFile).size(), 1u);
-  EXPECT_EQ(Buttons(), kIdle);
-  EXPECT_EQ(Engine().RecordingFileName(), "");
-
-  frmMain->SaveDialog1.fileName = "earlier.avi";
-  script.QueueSaveFile(QString("/videos/clip.avi"));
-  frmMain->btnStart->click();
-  const auto asked = script.CallsOf(ScriptedDialogs::Kind::SaveFile).back().file;
-  EXPECT_EQ(asked.fileName, "") << "the dialog starts without a name";
-  EXPECT_EQ(asked.title, "Select Video File Name");
-  EXPECT_FALSE(asked.overwritePrompt);
-  EXPECT_EQ(Engine().RecordingFileName(), "/videos/clip.avi");
-  EXPECT_EQ(Buttons(), kRequested);
-  EXPECT_EQ(frmMain->lblStatus->text(), "Ready") << "unchanged until the engine reports the start";
-
-  frmPreview->VOduduDudiviv1RecordingStarted(&Engine(), "/videos/clip.avi");
-  EXPECT_EQ(Buttons(), kRecording);
-  EXPECT_EQ(frmMain->lblStatus->text(), "Recording [00:00:00]");
-
-  frmMain->btnStop->click();
-  EXPECT_EQ(Buttons(), kStopped);
-  EXPECT_EQ(Engine().RecordingFileName(), "");
-
-  frmPreview->VOduduDudiviv1RecordingCompleted(&Engine(), "/videos/clip.avi", true);
-  EXPECT_EQ(Buttons(), kIdle);
-  EXPECT_EQ(frmMain->lblStatus->text(), "Ready");
-  EXPECT_TRUE(script.CallsOf(ScriptedDialogs::Kind::MessageBox).empty());
-}
-
-TEST_F(MainWindow, StopWhenTheEngineNeverRecordedSaysNothingAndGoesBackToIdle) {
+// A start that fails is said at once, and the window is idle again; Stop
+// while nothing records says nothing.
+TEST_F(MainWindow, AStartThatFailsIsSaidAndTheWindowIsIdleAgain) {
   Start(WithCamera());
   script.QueueSaveFile(QString("/videos/clip.avi"));
   frmMain->btnStart->click();
-  ASSERT_NE(Engine().EngineState(), es_Recording);
-  ASSERT_EQ(Buttons(), kRequested) << "the window waits for a start that never comes";
+  ASSERT_NE(Engine().EngineState(), es_Recording) << "the fake camera cannot be opened";
+  const auto boxes = script.CallsOf(ScriptedDialogs::Kind::MessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Orvex Ziru");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Stop);
+  EXPECT_EQ(boxes[0].text.toStdString(), "The camera \"Cam (WDM)\" could not be opened");
+  EXPECT_EQ(Buttons(), kIdle);
+  EXPECT_EQ(Engine().RecordingFileName(), "");
 
   reports.clear();
-  frmMain->btnStop->click();
+  frmMain->btnStopClick();
   EXPECT_EQ(Buttons(), kIdle);
-  EXPECT_EQ(Engine().RecordingFileName(), "");
   EXPECT_NE(std::find(reports.begin(), reports.end(), "not recording"), reports.end())
       << "only the engine's log hears of it";
-  EXPECT_TRUE(script.CallsOf(ScriptedDialogs::Kind::MessageBox).empty());
+  EXPECT_EQ(script.CallsOf(ScriptedDialogs::Kind::MessageBox).size(), 1u);
 }
 
 TEST_F(MainWindow, OkInTheSettingsDialogReappliesEverythingAndDisablesStop) {
   Start(WithCamera());
-  script.QueueSaveFile(QString("/videos/clip.avi"));
-  frmMain->btnStart->click();
+  // As between a start and the engine's report of it.
+  frmMain->btnStart->setEnabled(false);
+  frmMain->btnStop->setEnabled(true);
   ASSERT_EQ(Buttons(), kRequested);
 
   // Cancel leaves the main window and the engine's size alone.

@@ -1,11 +1,16 @@
 #include <gst/app/gstappsrc.h>
 
+#include <cctype>
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "engine/GraphBuilder.h"
 #include "engine/recovery/RecordingJournal.h"
 #include "engine/recovery/UnfinishedRecordings.h"
 #include "platform/kernel/DiskSpace.h"
+#include "platform/kernel/ExclusiveFileLock.h"
+#include "platform/media/Compressors.h"
 #include "platform/media/Media.h"
 #include "tests/engine/GraphFixture.h"
 #include "tests/support/MediaProbe.h"
@@ -21,6 +26,23 @@ struct RecordingEvents {
   std::vector<std::pair<std::string, bool>> completed;
   int diskFull = 0;
 };
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The position of `line` in a list of lines, -1 when it is not there.
+int LineIndex(const std::string& text, const std::string& line) {
+  const auto lines = Lines(text);
+  const auto found = std::find(lines.begin(), lines.end(), line);
+  return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
+}
 
 }  // namespace
 
@@ -254,3 +276,121 @@ TEST(RecordingWriter, WhatItIsGivenIsInTheFileAtOnce) {
   gst_object_unref(writer);
   gst_object_unref(pipeline);
 }
+
+// A start that fails leaves no file of its own behind and never touches the
+// user's: not a file another recording is writing, not one that held data,
+// not even an empty one.
+TEST_F(RecordingTest, AStartThatFailsLeavesNoFileOfItsOwnAndTheUsersAsTheyWere) {
+  const int h263 = LineIndex(engine->VideoCompressors(), "libav H.263 / H.263-1996 encoder");
+  const int vga = LineIndex(engine->VideoSizes(), "640x480");
+  ASSERT_GE(h263, 0);
+  ASSERT_GE(vga, 0);
+  struct Row {
+    const char* name;
+    bool heldByAnother;
+    bool unsuitableCompressor;  // H.263 takes no 640 x 480 pictures
+    std::optional<std::string> before;
+    TLogType code;
+  } const rows[] = {
+      {"held by another recording", true, false, "the first recording", e_file_in_use},
+      {"new file", false, true, std::nullopt, e_video_compressor_not_suitable},
+      {"the user's file", false, true, "the user's", e_video_compressor_not_suitable},
+      {"the user's empty file", false, true, "", e_video_compressor_not_suitable},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path file = storage / "clip.avi";
+    fs::remove(file);
+    if (row.before) orvex::test::WriteFile(file, *row.before);
+    orvex::kernel::ExclusiveFileLock other;
+    if (row.heldByAnother) {
+      ASSERT_EQ(other.Acquire(file.string()), 0);
+    }
+    engine->setCompressionMode(row.unsuitableCompressor ? cm_CompressOnTheFly : cm_NoCompression);
+    engine->setCompressionType(ct_Video);
+    engine->setVideoCompressor(h263);
+    engine->setVideoSize(row.unsuitableCompressor ? vga : 0);
+    engine->setRecordingFileName(file.string());
+    EXPECT_FALSE(engine->StartRecording());
+    const auto failure = engine->RecordingFailure();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->Code, row.code) << failure->Detail;
+    EXPECT_EQ(fs::exists(file), row.before.has_value());
+    if (row.before) {
+      EXPECT_EQ(orvex::test::ReadFile(file), *row.before);
+    }
+    EXPECT_TRUE(events.started.empty());
+  }
+}
+
+// Every compressor the capture settings offer records two seconds of the test
+// camera (and microphone) into a file that ffmpeg decodes.
+struct CompressorRow {
+  bool video;
+  std::string name;     // what the list shows ("... #2" for the second of a name)
+  std::string factory;  // names the test
+};
+
+void PrintTo(const CompressorRow& row, std::ostream* out) { *out << row.name; }
+
+std::vector<CompressorRow> ListedCompressors() {
+  orvex::media::InitMedia();
+  std::vector<CompressorRow> rows;
+  for (const bool video : {true, false}) {
+    const auto listed = orvex::media::AviCompressors(video ? orvex::media::DeviceCategory::VideoCompressor
+                                                           : orvex::media::DeviceCategory::AudioCompressor);
+    std::map<std::string, int> seen;
+    for (const auto& compressor : listed) {
+      const int ordinal = ++seen[compressor.friendlyName];
+      const std::string suffix = ordinal > 1 ? " #" + std::to_string(ordinal) : "";
+      rows.push_back({video, compressor.friendlyName + suffix, compressor.monikerDisplayName});
+    }
+  }
+  return rows;
+}
+
+class CompressorRecording : public RecordingTest, public testing::WithParamInterface<CompressorRow> {};
+
+TEST_P(CompressorRecording, RecordsAFileFfmpegDecodes) {
+  const CompressorRow& row = GetParam();
+  const std::string names = row.video ? engine->VideoCompressors() : engine->AudioCompressors();
+  const int position = LineIndex(names, row.name);
+  ASSERT_GE(position, 0) << names;
+  engine->setCompressionMode(cm_CompressOnTheFly);
+  if (row.video) {
+    engine->setVideoCompressor(position);
+    engine->setCompressionType(ct_Video);
+  } else {
+    ASSERT_GE(microphone, 0);
+    engine->setAudioDevice(microphone);
+    engine->setAudioRecording(true);
+    engine->setAudioCompressor(position);
+    engine->setCompressionType(ct_Audio);
+    engine->setVideoSize(LineIndex(engine->VideoSizes(), "160x120"));  // little raw video beside it
+  }
+  const fs::path file = storage / "clip.avi";
+  engine->setRecordingFileName(file.string());
+  ASSERT_TRUE(engine->StartRecording()) << engine->RecordingFailure().value_or(TRecordingFailure{}).Detail;
+  ASSERT_TRUE(WaitUntil([&] { return engine->RecordingElapsedSeconds() >= 2.0 || !events.completed.empty(); },
+                        20000));
+  engine->StopRecording();
+  ASSERT_TRUE(WaitUntil([&] { return !events.completed.empty(); }));
+  EXPECT_TRUE(events.completed[0].second) << engine->RecordingFailure().value_or(TRecordingFailure{}).Detail;
+  const auto probe = orvex::test::ProbeFile(file);
+  const auto* stream = probe.First(row.video ? "video" : "audio");
+  ASSERT_NE(stream, nullptr) << probe.error;
+  if (row.video) {
+    EXPECT_GT(stream->frames, 30);
+  }
+  EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
+
+std::string CompressorTestName(const testing::TestParamInfo<CompressorRow>& row) {
+  std::string name = (row.param.video ? "video_" : "audio_") + row.param.factory;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Listed, CompressorRecording, testing::ValuesIn(ListedCompressors()),
+                         CompressorTestName);

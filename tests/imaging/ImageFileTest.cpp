@@ -26,13 +26,12 @@ std::string FailureOf(const fs::path& path, const std::vector<std::uint8_t>& byt
 
 }  // namespace
 
-TEST(ImageFile, ReplacesTheFileWholeAndPrivately) {
+TEST(ImageFile, ReplacesTheFileWhole) {
   orvex::test::TempDir dir;
   const fs::path path = dir / "snap.bmp";
   orvex::test::WriteFile(path, "an older and longer snapshot");
   WriteImageFile(path, Bytes("new"));
   EXPECT_EQ(orvex::test::ReadFile(path), "new");
-  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 
   // A link keeps pointing at the file, which receives the picture.
@@ -45,6 +44,41 @@ TEST(ImageFile, ReplacesTheFileWholeAndPrivately) {
   const std::string longName(240, 'n');
   WriteImageFile(dir / longName, Bytes("long"));
   EXPECT_EQ(orvex::test::ReadFile(dir / longName), "long");
+}
+
+// A new snapshot is as open as the umask says, a replaced one keeps its
+// mode, and files among the settings stay the owner's.
+TEST(ImageFile, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
+  struct Row {
+    const char* name;
+    mode_t umask;
+    int existingMode;  // -1: no file yet
+    TFileAccess access;
+    mode_t expected;
+  } const rows[] = {{"new, umask 022", 022, -1, TFileAccess::Usual, 0644},
+                    {"new, umask 002", 002, -1, TFileAccess::Usual, 0664},
+                    {"new, umask 077", 077, -1, TFileAccess::Usual, 0600},
+                    {"replaced 0640", 022, 0640, TFileAccess::Usual, 0640},
+                    {"replaced 0666", 077, 0666, TFileAccess::Usual, 0666},
+                    {"settings, new", 022, -1, TFileAccess::OwnerOnly, 0600},
+                    {"settings, replaced 0644", 022, 0644, TFileAccess::OwnerOnly, 0600}};
+  orvex::test::TempDir dir;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path path = dir / "snap.bmp";
+    fs::remove(path);
+    if (row.existingMode >= 0) {
+      orvex::test::WriteFile(path, "old");
+      ::chmod(path.c_str(), static_cast<mode_t>(row.existingMode));
+    }
+    const mode_t previous = ::umask(row.umask);
+    WriteImageFile(path, Bytes("new"), row.access);
+    ::umask(previous);
+    struct stat written {};
+    ASSERT_EQ(::stat(path.c_str(), &written), 0);
+    EXPECT_EQ(written.st_mode & 07777, row.expected);
+    EXPECT_EQ(orvex::test::ReadFile(path), "new");
+  }
 }
 
 TEST(ImageFile, FailuresNameTheFileAndLeaveNothingBehind) {

@@ -288,9 +288,9 @@ TEST_F(SnapshotHandler, TheSaveDialogFollowsTheFormat) {
   EXPECT_TRUE(Errors().empty());
 }
 
-// The second save dialog proposes the first path, and accepting it replaces
-// the file without a question; a cancel keeps the path and saves nothing.
-TEST_F(SnapshotHandler, TheNextSnapshotProposesTheLastPath) {
+// The second save dialog proposes the first path; replacing that file is
+// asked first, and No shows the dialog again. A cancel keeps the path.
+TEST_F(SnapshotHandler, ReplacingASnapshotAsksFirst) {
   const QString path = QString::fromStdString((dir / "first.bmp").string());
   Bitmap red(engine.VideoWidth(), engine.VideoHeight(), PixelFormat::Rgb32);
   red.Fill(RGB(255, 0, 0));
@@ -300,37 +300,66 @@ TEST_F(SnapshotHandler, TheNextSnapshotProposesTheLastPath) {
   dialogs.QueueSaveFile(path);
   Deliver(red);
   EXPECT_TRUE(Saves().at(0).file.fileName.isEmpty());
+  EXPECT_TRUE(Errors().empty()) << "a new file needs no question";
+
   dialogs.QueueSaveFile(path);
+  dialogs.QueueMessageResult(orvex::dialogs::MsgResult::No);
+  dialogs.QueueSaveFile(std::nullopt);
   Deliver(blue);
-  EXPECT_EQ(Saves().at(1).file.fileName, path);
-  const DecodedPicture p = DecodeWithFfmpeg(dir / "first.bmp");
-  ASSERT_TRUE(p.ok()) << p.error;
-  EXPECT_EQ(Decoded(p, 5, 5), RGB(0, 0, 255)) << "replaced by the second snapshot";
+  EXPECT_EQ(Saves().at(1).file.fileName.toStdString(), path.toStdString());
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0].text.toStdString(),
+            path.toStdString() + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(Errors()[0].caption, "Orvex Ziru");
+  EXPECT_EQ(Saves().at(2).file.fileName.toStdString(), path.toStdString())
+      << "No brings the dialog back with the name";
+  EXPECT_EQ(Decoded(DecodeWithFfmpeg(dir / "first.bmp"), 5, 5), RGB(255, 0, 0)) << "kept";
+
+  dialogs.QueueSaveFile(path);
+  dialogs.QueueMessageResult(orvex::dialogs::MsgResult::Yes);
+  Deliver(blue);
+  EXPECT_EQ(Decoded(DecodeWithFfmpeg(dir / "first.bmp"), 5, 5), RGB(0, 0, 255)) << "replaced";
 
   dialogs.QueueSaveFile(std::nullopt);
   Deliver(red);
-  EXPECT_EQ(preview.SaveDialog1.fileName, path);
-  dialogs.QueueSaveFile(std::nullopt);
-  Deliver(red);
-  EXPECT_EQ(Saves().at(3).file.fileName, path);
+  EXPECT_EQ(preview.SaveDialog1.fileName.toStdString(), path.toStdString());
   EXPECT_EQ(Decoded(DecodeWithFfmpeg(dir / "first.bmp"), 5, 5), RGB(0, 0, 255));
-  EXPECT_TRUE(Errors().empty()) << "no overwrite question, no error";
 }
 
-TEST_F(SnapshotHandler, VideoAndScreenSizes) {
+// The proposed name takes the extension of the format chosen now, and what
+// a file holds always matches its extension: a picture extension the user
+// types decides the format, any other gets the chosen one's added.
+TEST_F(SnapshotHandler, TheNameAndTheContentFollowTheFormat) {
   const auto frame = MakeFrame(engine.VideoWidth(), engine.VideoHeight());
-  dialogs.QueueSaveFile(QString::fromStdString((dir / "video.bmp").string()));
-  Deliver(*frame);
-  const DecodedPicture video = DecodeWithFfmpeg(dir / "video.bmp");
-  ASSERT_TRUE(video.ok()) << video.error;
-  EXPECT_EQ(Decoded(video, 17, 9), FramePixel(17, 9));
-
-  choices.mode = ss_Screen;
-  dialogs.QueueSaveFile(QString::fromStdString((dir / "screen.bmp").string()));
-  Deliver(*frame);
-  const DecodedPicture screen = DecodeWithFfmpeg(dir / "screen.bmp");
-  ASSERT_TRUE(screen.ok()) << screen.error;
-  EXPECT_EQ(TSnapshotSize({screen.width, screen.height}), PrimaryScreenPixelSize());
+  struct Row {
+    const char* previous;
+    TSnapshotFormat format;
+    const char* proposed;
+    const char* answer;
+    const char* written;
+    const char* magic;
+  } const rows[] = {{"snap.jpg", sf_BMP, "snap.bmp", "snap.bmp", "snap.bmp", "BM"},
+                    {"snap.bmp", sf_JPG, "snap.jpg", "snap.jpg", "snap.jpg", "\xFF\xD8\xFF"},
+                    {"snap.jpg", sf_GIF, "snap.gif", "snap.gif", "snap.gif", "GIF8"},
+                    {"", sf_BMP, "", "typed.jpg", "typed.jpg", "\xFF\xD8\xFF"},
+                    {"", sf_GIF, "", "typed.png", "typed.png.gif", "GIF8"},
+                    {"", sf_JPG, "", "typed", "typed.jpg", "\xFF\xD8\xFF"}};
+  auto inDir = [&](const char* name) {
+    return *name ? QString::fromStdString((dir / name).string()) : QString();
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.answer);
+    preview.SaveDialog1.fileName = inDir(row.previous);
+    choices.format = row.format;
+    dialogs.QueueSaveFile(inDir(row.answer));
+    Deliver(*frame);
+    EXPECT_EQ(Saves().back().file.fileName.toStdString(), inDir(row.proposed).toStdString());
+    EXPECT_EQ(ReadFile(dir / row.written).substr(0, std::string(row.magic).size()), row.magic);
+    EXPECT_EQ(preview.SaveDialog1.fileName.toStdString(), inDir(row.written).toStdString())
+        << "proposed next time";
+    fs::remove(dir / row.written);
+  }
+  EXPECT_TRUE(Errors().empty());
 }
 
 TEST_F(SnapshotHandler, CustomSizeTextThatIsNoNumberShowsTheConversionError) {

@@ -104,4 +104,12 @@ DecodedStreams DecodeStreams(const std::filesystem::path& file) {
   return result;
 }
 
+double ContainerDuration(const std::filesystem::path& file) {
+  int status = 0;
+  const std::string out = RunCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 " +
+                                         ShellQuote(file.string()) + " 2>/dev/null",
+                                     &status);
+  return status == 0 ? std::atof(out.c_str()) : 0;
+}
+
 }  // namespace orvex::test

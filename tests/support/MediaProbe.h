@@ -42,4 +42,8 @@ struct DecodedStreams {
 };
 DecodedStreams DecodeStreams(const std::filesystem::path& file);
 
+// The length in seconds that the file's header and index give; 0 when they
+// give none (a file that was never finished).
+double ContainerDuration(const std::filesystem::path& file);
+
 }  // namespace orvex::test
