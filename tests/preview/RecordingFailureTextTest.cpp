@@ -28,7 +28,7 @@ TEST(RecordingFailureText, SaysWhatFailedInPlainWords) {
       {e_graph_error, ENOSPC, true, 5, "graph error: Error while writing to file.",
        "The disk is full: the recording was stopped at 00:00:05 and saved up to there"},
       {e_graph_error, ENODEV, true, 3725, "",
-       "The camera or the microphone was disconnected: the recording was stopped at 01:02:05"},
+       "The recording stopped because DV is no longer there; /v/clip.avi keeps what was recorded until then"},
       {e_graph_error, EIO, true, 9, "",
        "Cannot write to /v/clip.avi: the disk reported an error; the recording was stopped at 00:00:09"},
       {e_graph_error, 0, true, 2, "graph error: Internal data stream error.",
