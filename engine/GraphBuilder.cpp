@@ -14,6 +14,7 @@
 #include "engine/VideoRenderer.h"
 #include "platform/media/Capabilities.h"
 #include "platform/media/ElementProperties.h"
+#include "platform/media/EncoderInput.h"
 #include "engine/DeviceStore.h"
 
 using orvex::media::Fraction;
@@ -355,20 +356,15 @@ GstElement* TGraphBuilder::AddCompressor(bool video) {
   return element;
 }
 
-// Links `tail` into `encoder`, converting raw frames to what it takes (I420
-// where it can: MJPEG from RGB would store RGB pictures).
+// Links `tail` into `encoder`, converting raw frames to the YUV it takes in
+// the colours players expect of its codec (MJPEG from RGB would store RGB
+// pictures).
 bool TGraphBuilder::LinkIntoVideoEncoder(GstElement* tail, TChainFormat& format, GstElement* encoder) {
   if (!EnsureRaw(tail, format, " 3")) return false;
   GstElement* convert = g_.Make("videoconvert", "VIDC Converter");
   if (!convert || !g_.Link(tail, convert)) return false;
-  GstPad* sink = gst_element_get_static_pad(encoder, "sink");
-  GstCaps* accepted = sink ? gst_pad_query_caps(sink, nullptr) : nullptr;
-  GstCaps* i420 = gst_caps_from_string("video/x-raw,format=I420");
-  const bool takesI420 = accepted && gst_caps_can_intersect(accepted, i420);
-  if (accepted) gst_caps_unref(accepted);
-  if (sink) gst_object_unref(sink);
-  gst_caps_unref(i420);
-  return takesI420 ? g_.LinkFiltered(convert, encoder, "video/x-raw,format=I420") : g_.Link(convert, encoder);
+  const std::string caps = orvex::media::EncoderInputCaps(encoder);
+  return caps.empty() ? g_.Link(convert, encoder) : g_.LinkFiltered(convert, encoder, caps);
 }
 
 bool TGraphBuilder::BuildCaptureAndPreview(const std::string& fileName) {
