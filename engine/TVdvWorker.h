@@ -211,6 +211,10 @@ class TVdvWorker {
   void SetVideoSize(int index);
   void SetCompressor(bool video, int index);
   bool ResolveVideoSize(int index, int& width, int& height);
+  // The size of the frames the processing hands on: the video size after
+  // half-size deinterlacing and quarter turns, as the running graph was
+  // built, else as the next build will be.
+  void FrameSize(int& width, int& height) const;
   std::string VideoSizesText() const;
   bool RouteVideoInput();
   void RouteAudioInput();

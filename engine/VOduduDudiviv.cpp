@@ -40,6 +40,7 @@ VOduduDudiviv::VOduduDudiviv(QWidget* parent)
   worker_->LoadGlobals();
   worker_->StartTaskWorker();
   worker_->Initialized = true;
+  frameSize_ = FrameSize();
   // The application changes the text font through the TFont& it gets, with no
   // setter to tell us; each pass of the main loop hands a changed one on.
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
@@ -83,12 +84,20 @@ bool VOduduDudiviv::IsDialogAvailable(int kind) const {
   }
 }
 
+QSize VOduduDudiviv::FrameSize() const {
+  int width = 0, height = 0;
+  worker_->FrameSize(width, height);
+  return {width, height};
+}
+
 void VOduduDudiviv::VideoSizeChanged() {
-  if (!worker_->P.Display_AutoSize) return;
-  QSize size(VideoWidth(), VideoHeight());
-  // Quarter turns stand the picture on its side.
-  if (worker_->P.VideoProcessing_Rotation % 2 == 1) size.transpose();
-  if (size.isValid() && size != this->size()) {
+  if (worker_->Destroying) return;
+  const QSize size = FrameSize();
+  if (size != frameSize_) {
+    frameSize_ = size;
+    emit FrameSizeChanged(size);
+  }
+  if (worker_->P.Display_AutoSize && size.isValid() && size != this->size()) {
     resize(size);
     emit DisplaySizeChanged(size);
   }
@@ -191,14 +200,19 @@ void VOduduDudiviv::setVideoProcessing_Deinterlacing(TVideoDeinterlacing mode) {
   const TVideoDeinterlacing previous = worker_->P.VideoProcessing_Deinterlacing;
   worker_->P.VideoProcessing_Deinterlacing = mode;
   // Half size changes the frame size, so only that switch needs a new graph.
-  if (previous != mode && (previous == di_HalfSize || mode == di_HalfSize)) worker_->AutoRefresh("spdi");
+  if (previous != mode && (previous == di_HalfSize || mode == di_HalfSize)) {
+    worker_->AutoRefresh("spdi");
+    VideoSizeChanged();
+  }
 }
 
 void VOduduDudiviv::setVideoProcessing_Rotation(TVideoRotation rotation) {
   if (rotation < rt_0_deg || rotation > rt_270_deg_mirror) return;
   const bool changed = rotation != worker_->P.VideoProcessing_Rotation;
   worker_->P.VideoProcessing_Rotation = rotation;
-  if (changed) worker_->AutoRefresh("spr");
+  if (!changed) return;
+  worker_->AutoRefresh("spr");
+  VideoSizeChanged();
 }
 
 void VOduduDudiviv::setNotificationMethod(TNotificationMethod method) {

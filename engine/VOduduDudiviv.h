@@ -60,6 +60,10 @@ class VOduduDudiviv : public QWidget {
   void setVideoSize(int index) { worker_->SetVideoSize(index); }
   int VideoWidth() const { return worker_->Devices.VideoWidth; }
   int VideoHeight() const { return worker_->Devices.VideoHeight; }
+  // The size of the frames that overlays, captures and recordings get: the
+  // video size after half-size deinterlacing and quarter turns.
+  int FrameWidth() const { return FrameSize().width(); }
+  int FrameHeight() const { return FrameSize().height(); }
   std::string AudioFormats() const;
   std::string VideoCompressors() const { return ListText(lk_VideoCompressors); }
   std::string AudioCompressors() const { return ListText(lk_AudioCompressors); }
@@ -245,7 +249,8 @@ class VOduduDudiviv : public QWidget {
 
   TVdvWorker& Worker() { return *worker_; }
 
-  // The frame size changed: an automatically sized display follows it.
+  // The video or frame size may have changed: an automatically sized display
+  // follows it, and FrameSizeChanged tells when the frame size did.
   void VideoSizeChanged();
   // A new frame waits to be painted.
   void FrameShown();
@@ -255,6 +260,8 @@ class VOduduDudiviv : public QWidget {
  signals:
   // The display wants another size (automatic sizing follows the video).
   void DisplaySizeChanged(QSize size);
+  // FrameWidth x FrameHeight changed: what is placed on frames must move.
+  void FrameSizeChanged(QSize size);
 
  public:
 
@@ -271,6 +278,7 @@ class VOduduDudiviv : public QWidget {
   bool EditElementSettings(GstElement* element, const std::string& key, const std::string& title);
   std::string DeviceName(TDevicesKind kind, int index) const;
   std::string ListText(TDevicesKind kind) const;
+  QSize FrameSize() const;
 
   void PaintFrame(QPainter& painter);
 
@@ -278,6 +286,7 @@ class VOduduDudiviv : public QWidget {
   bool loading_ = false;
   std::uint64_t framesPainted_ = 0;
   QSize shownFrameSize_;
+  QSize frameSize_;  // as last announced
 };
 
 #undef VDV_STORED_PROPERTY

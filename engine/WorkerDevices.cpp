@@ -9,6 +9,7 @@
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "engine/VideoInputNames.h"
+#include "engine/filters/PixelGeometry.h"
 #include "platform/media/V4l2Inputs.h"
 
 std::vector<std::string> TextLines(const std::string& text) {
@@ -301,6 +302,15 @@ bool TVdvWorker::ResolveVideoSize(int index, int& width, int& height) {
     return true;
   }
   return d.Sizes.Resolve(index, width, height);
+}
+
+void TVdvWorker::FrameSize(int& width, int& height) const {
+  const bool built = GraphActive && SettingsTaken;
+  const TVideoRotation rotation = built ? Settings.Rotation : P.VideoProcessing_Rotation;
+  const TVideoDeinterlacing deinterlacing =
+      built ? Settings.Deinterlacing : P.VideoProcessing_Deinterlacing.load();
+  vdv_filters::OutputSize({rotation, deinterlacing == di_HalfSize}, Devices.VideoWidth, Devices.VideoHeight,
+                          &width, &height);
 }
 
 std::string TVdvWorker::VideoSizesText() const {

@@ -190,7 +190,7 @@ void TfrmPreview::VOduduDudiviv1FrameCaptureCompleted(VOduduDudiviv*, const TFra
     custom = {*w, *h};
   }
   const TSnapshotSize size = SnapshotTargetSize(
-      mode, {VOduduDudiviv1->VideoWidth(), VOduduDudiviv1->VideoHeight()}, PrimaryScreenPixelSize(), custom);
+      mode, {VOduduDudiviv1->FrameWidth(), VOduduDudiviv1->FrameHeight()}, PrimaryScreenPixelSize(), custom);
 
   orvex::gdi::Bitmap working;
   if (const TSnapshotResult made = MakeSnapshotBitmap(*frameData.Bitmap, size, working); !made)
