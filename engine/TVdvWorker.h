@@ -169,6 +169,9 @@ class TVdvWorker {
   void StopRecording();
   void AutoRefresh(const std::string& tag);
   void FirstIdle();
+  // Each later idle moment: starts the preview that the first idle moment
+  // could not, once a device has been chosen.
+  void LaterIdle();
   bool RestartGraph(int mode);
   void StopGraph();
   void Clear(bool resetState);
@@ -256,4 +259,7 @@ class TVdvWorker {
   bool bindingAudio_ = false;
   bool stopRunning_ = false;
   bool firstIdleDone_ = false;
+  // The automatic start found no device; choosing one makes the start due.
+  bool autoStartPending_ = false;
+  bool autoStartDue_ = false;
 };

@@ -1,15 +1,16 @@
 #include "engine/VOduduDudiviv.h"
 
+#include <gst/video/video.h>
+
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
-#include <gst/video/video.h>
-
-#include "engine/VideoRenderer.h"
 
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
+#include "engine/VideoRenderer.h"
 
 namespace {
 
@@ -251,6 +252,8 @@ void VOduduDudiviv::EnsureParentWindow() {
   if (!parentWidget()) setParent(HiddenHost());
   HandleNeeded();
 }
+
+bool VOduduDudiviv::ModalDialogOpen() const { return QApplication::activeModalWidget() != nullptr; }
 
 void VOduduDudiviv::paintEvent(QPaintEvent*) {
   QPainter painter(this);

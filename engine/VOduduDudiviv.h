@@ -246,6 +246,8 @@ class VOduduDudiviv : public QWidget {
   void HandleNeeded();
   // A component without a parent gets a hidden one, so video has a window.
   void EnsureParentWindow();
+  // Whether the application runs a modal dialog at the moment.
+  bool ModalDialogOpen() const;
 
   TVdvWorker& Worker() { return *worker_; }
 

@@ -196,13 +196,15 @@ void TVdvWorker::SetVideoDevice(int index) {
   P.VideoDevice = index;
   if (index == -1 || !EnumerationDone()) return;
   const int count = VideoDevicesCount();
-  if (!IndexCheck(index, count, "video capture device") || count == 0) return;
-  if (Devices.VideoIndex == index || !Initialized) return;
-  if (State != es_Stopped) {
-    AutoRefresh("dsvdev");
-  } else if (!Owner.Loading()) {
-    BindVideoDevice();
+  if (!IndexCheck(index, count, "video capture device") || count == 0 || !Initialized) return;
+  if (Devices.VideoIndex != index) {
+    if (State != es_Stopped) {
+      AutoRefresh("dsvdev");
+      return;
+    }
+    if (!Owner.Loading()) BindVideoDevice();
   }
+  if (autoStartPending_ && State == es_Stopped && !Owner.Loading()) autoStartDue_ = true;
 }
 
 void TVdvWorker::SetAudioDevice(int index) {

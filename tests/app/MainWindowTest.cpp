@@ -444,6 +444,45 @@ TEST_F(MainWindowWithTestDevices, OverlaysFollowANewFrameSize) {
   EXPECT_EQ(engine.TextOverlay_Right(), 640);
 }
 
+// A first run: nothing chosen, so the first idle moment starts nothing. The
+// camera chosen in the settings starts once the dialog is confirmed; a
+// choice cancelled starts nothing.
+TEST_F(MainWindowWithTestDevices, TheFirstCameraChosenStartsThePreview) {
+  App().CreateForms();
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  engine.HandleNeeded();  // reports reach OnLog only with a window
+  std::vector<std::string> reports;
+  engine.setOnLog([&](VOduduDudiviv*, TLogType, const std::string&, const std::string& message) {
+    reports.push_back(message);
+  });
+  frmMain->show();
+  ASSERT_TRUE(orvex::test::WaitUntil([&] {
+    return std::find(reports.begin(), reports.end(), "no video device selected") != reports.end();
+  })) << "the automatic start at the first idle moment";
+  const int camera = frmConfiguration->cbSVVideoSource->findText("Test Pattern Camera", Qt::MatchStartsWith);
+  ASSERT_GT(camera, 0);
+
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    QTimer::singleShot(0, [&] {
+      frmConfiguration->cbSVVideoSource->setCurrentIndex(camera);
+      frmConfiguration->cbSVVideoSourceChange();
+      orvex::test::PumpEvents(50);  // idle moments while the dialog is open
+      EXPECT_EQ(engine.EngineState(), es_Stopped) << "nothing starts behind the dialog";
+      (ok ? frmConfiguration->JvXPButton1 : frmConfiguration->JvXPButton2)->click();
+    });
+    frmMain->btnConfiguration->click();
+    if (ok) break;
+    orvex::test::PumpEvents(300);
+    EXPECT_EQ(engine.EngineState(), es_Stopped);
+    EXPECT_EQ(engine.VideoDevice(), -1);
+  }
+  frmMain->btnPreview->click();
+  EXPECT_TRUE(orvex::test::WaitUntil([&] { return engine.FramesPainted() >= 2; }, 15000))
+      << "frames reach the preview window";
+  EXPECT_EQ(engine.EngineState(), es_Previewing);
+}
+
 // Chooses the test camera with the given input and size in the settings
 // dialog and confirms; answers the engine, previewing.
 VOduduDudiviv& PreviewTestCamera(int input, const QString& size) {
