@@ -2,13 +2,20 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
+#include <exception>
 
 #include "platform/dialogs/FileFilter.h"
+#include "platform/kernel/UnhandledException.h"
 #include "preview/FrameOverlayPainter.h"
+#include "preview/PreviewPlacement.h"
 #include "preview/RecordingClock.h"
 #include "preview/RecordingStatusView.h"
 #include "preview/SnapshotSaver.h"
+#include "settings/PreviewWindowSettings.h"
 
 namespace {
 constexpr int kEngineWidth = 369;
@@ -16,16 +23,17 @@ constexpr int kEngineHeight = 305;
 }  // namespace
 
 TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
-    : TForm("Video Preview", TBorderStyle::Single, /*minimizeBox=*/false), mainWindow_(mainWindow) {
+    : TForm("Video Preview", TBorderStyle::Sizeable, /*minimizeBox=*/false), mainWindow_(mainWindow) {
   setObjectName("frmPreview");
+  setMinimumSize(kSmallestPreview);
   VOduduDudiviv1 = new VOduduDudiviv(this);
   VOduduDudiviv1->setObjectName("VOduduDudiviv1");
   VOduduDudiviv1->setGeometry(0, 0, kEngineWidth, kEngineHeight);
   ApplyStoredEngineValues();
-  SetClientSize(VOduduDudiviv1->width(), VOduduDudiviv1->height());
-  // The window keeps the size of the engine control, which follows the video.
-  connect(VOduduDudiviv1, &VOduduDudiviv::DisplaySizeChanged, this,
-          [this](QSize size) { SetClientSize(size.width(), size.height()); });
+  requestedSize_ = VOduduDudiviv1->size();
+  SetClientSize(requestedSize_.width(), requestedSize_.height());
+  RestorePlace();
+  connect(VOduduDudiviv1, &VOduduDudiviv::DisplaySizeChanged, this, &TfrmPreview::FollowVideoSize);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
@@ -35,7 +43,7 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
   SaveDialog1.title = "Save SnapShot Image";
 }
 
-TfrmPreview::~TfrmPreview() = default;
+TfrmPreview::~TfrmPreview() { StorePlace(); }
 
 // The engine configuration this program runs with, applied the way a form
 // loads its stored values: setters only store while loading.
@@ -212,4 +220,85 @@ void TfrmPreview::ShowSnapshotError(const QString& text) {
   QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
   orvex::dialogs::CommonDialogs().MessageBox(owner, "Orvex Ziru", text, orvex::dialogs::MsgIcon::Stop,
                                              orvex::dialogs::MsgButtons::Ok);
+}
+
+// The video's size while it fits the screen, scaled down when it does not;
+// a window the user has sized keeps that size and the picture scales in it.
+void TfrmPreview::FollowVideoSize(QSize video) {
+  if (userSized_ || isFullScreen() || isMaximized()) {
+    VOduduDudiviv1->setGeometry(rect());
+    return;
+  }
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const QRect area = screen->availableGeometry();
+  requestedSize_ = FitVideoSize(video, area.size() - frame).expandedTo(kSmallestPreview);
+  SetClientSize(requestedSize_.width(), requestedSize_.height());
+  if (isVisible()) {
+    const QRect inside = KeptInside(frameGeometry(), area);
+    if (inside.topLeft() != frameGeometry().topLeft()) move(inside.topLeft());
+  }
+}
+
+void TfrmPreview::resizeEvent(QResizeEvent* event) {
+  TForm::resizeEvent(event);
+  VOduduDudiviv1->setGeometry(rect());
+  if (isVisible() && !isFullScreen() && !isMaximized() && size() != requestedSize_) userSized_ = true;
+}
+
+void TfrmPreview::ToggleFullScreen() {
+  if (isFullScreen())
+    showNormal();
+  else
+    showFullScreen();
+}
+
+void TfrmPreview::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return TForm::mouseDoubleClickEvent(event);
+  ToggleFullScreen();
+  event->accept();
+}
+
+void TfrmPreview::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Escape || !isFullScreen()) return TForm::keyPressEvent(event);
+  showNormal();
+  event->accept();
+}
+
+void TfrmPreview::showEvent(QShowEvent* event) {
+  TForm::showEvent(event);
+  shown_ = true;
+}
+
+// Hidden by its close box: the place is kept at once, not only at the end.
+void TfrmPreview::FormClose() { StorePlace(); }
+
+// A stored place off every screen, or of a size no screen has, is passed
+// over: the window then opens centred at the video's size.
+void TfrmPreview::RestorePlace() {
+  const auto stored = orvex::settings::TPreviewWindowSettings::Read();
+  if (!stored.Stored()) return;
+  const QRect rect(stored.PreviewLeft, stored.PreviewTop, stored.PreviewWidth, stored.PreviewHeight);
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+  if (!UsableStoredRect(rect, screens)) return;
+  requestedSize_ = rect.size();
+  setGeometry(rect);
+  userSized_ = true;
+}
+
+void TfrmPreview::StorePlace() {
+  if (!shown_) return;
+  const QRect rect = isFullScreen() || isMaximized() ? normalGeometry() : geometry();
+  orvex::settings::TPreviewWindowSettings s;
+  s.PreviewLeft = rect.left();
+  s.PreviewTop = rect.top();
+  s.PreviewWidth = rect.width();
+  s.PreviewHeight = rect.height();
+  try {
+    s.Write();
+  } catch (...) {
+    orvex::kernel::HandleUnhandledException(std::current_exception());
+  }
 }

@@ -559,6 +559,23 @@ TEST_F(MainWindowWithTestDevices, AQuarterTurnPlacesTextAndSnapshotsForTheTurned
   EXPECT_GE(textRowsTo, textRowsFrom) << "and is drawn";
 }
 
+// Sized by the user, the window scales the picture and keeps its shape: a
+// 4:3 picture in a square window has bands of the background above and below.
+TEST_F(MainWindowWithTestDevices, ASizedPreviewWindowScalesThePictureKeepingItsShape) {
+  App().CreateForms();
+  frmMain->show();
+  VOduduDudiviv& engine = PreviewTestCamera(orvex::media::testdevices::kInputSVideo, "640x480");
+  frmMain->btnPreview->click();
+  frmPreview->resize(400, 400);
+  const auto painted = engine.FramesPainted();
+  ASSERT_TRUE(orvex::test::WaitUntil([&] { return engine.FramesPainted() >= painted + 2; }, 15000));
+  const QImage shot = frmPreview->grab().toImage();
+  ASSERT_EQ(shot.size(), QSize(400, 400));
+  for (const int y : {10, 45, 355, 390}) EXPECT_EQ(shot.pixel(200, y), qRgb(0, 0, 0)) << "band at " << y;
+  // The first bar (75% white) down the picture's left edge, rows 50 to 349.
+  for (const int y : {60, 200, 240}) EXPECT_NEAR(qGray(shot.pixel(10, y)), 191, 8) << "picture at " << y;
+}
+
 // Every hint of every window shows through the application's balloon, with
 // the header "Info"; Qt's plain tooltip never does.
 TEST_F(MainWindow, EveryHintOfEveryWindowShowsAsABalloon) {
