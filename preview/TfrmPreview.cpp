@@ -225,26 +225,34 @@ void TfrmPreview::ShowSnapshotError(const QString& text) {
 // The video's size while it fits the screen, scaled down when it does not;
 // a window the user has sized keeps that size and the picture scales in it.
 void TfrmPreview::FollowVideoSize(QSize video) {
-  if (userSized_ || isFullScreen() || isMaximized()) {
-    VOduduDudiviv1->setGeometry(rect());
-    return;
-  }
+  video_ = video;
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  if (!screen) return;
-  const QSize frame = frameGeometry().size() - geometry().size();
-  const QRect area = screen->availableGeometry();
-  requestedSize_ = FitVideoSize(video, area.size() - frame).expandedTo(kSmallestPreview);
-  SetClientSize(requestedSize_.width(), requestedSize_.height());
-  if (isVisible()) {
-    const QRect inside = KeptInside(frameGeometry(), area);
-    if (inside.topLeft() != frameGeometry().topLeft()) move(inside.topLeft());
+  if (!userSized_ && !isFullScreen() && !isMaximized() && screen) {
+    fittedFrame_ = frameGeometry().size() - geometry().size();
+    const QRect area = screen->availableGeometry();
+    requestedSize_ = FitVideoSize(video, area.size() - fittedFrame_).expandedTo(kSmallestPreview);
+    SetClientSize(requestedSize_.width(), requestedSize_.height());
+    if (isVisible()) {
+      const QRect inside = KeptInside(frameGeometry(), area);
+      if (inside.topLeft() != frameGeometry().topLeft()) move(inside.topLeft());
+    }
   }
+  // The display sized itself to the video; in this window it fills the window.
+  VOduduDudiviv1->setGeometry(rect());
 }
 
 void TfrmPreview::resizeEvent(QResizeEvent* event) {
   TForm::resizeEvent(event);
   VOduduDudiviv1->setGeometry(rect());
   if (isVisible() && !isFullScreen() && !isMaximized() && size() != requestedSize_) userSized_ = true;
+}
+
+// The window manager's frame is known only once the window is shown (it
+// moves the window into it): the video is fitted again with it.
+void TfrmPreview::moveEvent(QMoveEvent* event) {
+  TForm::moveEvent(event);
+  const QSize frame = frameGeometry().size() - geometry().size();
+  if (!userSized_ && video_.isValid() && frame != fittedFrame_) FollowVideoSize(video_);
 }
 
 void TfrmPreview::ToggleFullScreen() {

@@ -50,6 +50,7 @@ class TfrmPreview : public TForm {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -66,6 +67,8 @@ class TfrmPreview : public TForm {
   std::atomic<IFrameOverlayPainter*> overlayPainter_{nullptr};
   const ISnapshotChoices* snapshotChoices_ = nullptr;
   QSize requestedSize_;  // the client size the window last set for itself
+  QSize video_;          // the size the display last asked for
+  QSize fittedFrame_;    // the window frame's size when it was fitted
   bool userSized_ = false;
   bool shown_ = false;  // this run: only then is there a place to keep
 };

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
@@ -559,17 +560,31 @@ TEST_F(MainWindowWithTestDevices, AQuarterTurnPlacesTextAndSnapshotsForTheTurned
   EXPECT_GE(textRowsTo, textRowsFrom) << "and is drawn";
 }
 
-// Sized by the user, the window scales the picture and keeps its shape: a
-// 4:3 picture in a square window has bands of the background above and below.
-TEST_F(MainWindowWithTestDevices, ASizedPreviewWindowScalesThePictureKeepingItsShape) {
+// A video larger than the screen is shown whole in a window that fits; sized
+// by the user, the window scales the picture and keeps its shape: a 4:3
+// picture in a square window has bands of the background above and below.
+TEST_F(MainWindowWithTestDevices, ThePreviewWindowScalesThePictureKeepingItsShape) {
   App().CreateForms();
   frmMain->show();
-  VOduduDudiviv& engine = PreviewTestCamera(orvex::media::testdevices::kInputSVideo, "640x480");
+  VOduduDudiviv& engine = PreviewTestCamera(orvex::media::testdevices::kInputSVideo, "1920x1080");
   frmMain->btnPreview->click();
+  auto framesShown = [&] {
+    const auto painted = engine.FramesPainted();
+    return orvex::test::WaitUntil([&] { return engine.FramesPainted() >= painted + 2; }, 15000);
+  };
+  ASSERT_TRUE(framesShown());
+  const QRect screen = frmPreview->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(frmPreview->frameGeometry()));
+  EXPECT_EQ(engine.geometry(), frmPreview->rect());
+  QImage shot = frmPreview->grab().toImage();
+  const int blue = shot.width() * 13 / 16;  // the seventh of eight bars: all of the picture is there
+  EXPECT_EQ(qBlue(shot.pixel(blue, shot.height() / 3)), 191);
+  EXPECT_EQ(qRed(shot.pixel(blue, shot.height() / 3)), 0);
+
+  engine.setVideoSize(engine.VideoSize() - 2);  // 640x480
   frmPreview->resize(400, 400);
-  const auto painted = engine.FramesPainted();
-  ASSERT_TRUE(orvex::test::WaitUntil([&] { return engine.FramesPainted() >= painted + 2; }, 15000));
-  const QImage shot = frmPreview->grab().toImage();
+  ASSERT_TRUE(framesShown());
+  shot = frmPreview->grab().toImage();
   ASSERT_EQ(shot.size(), QSize(400, 400));
   for (const int y : {10, 45, 355, 390}) EXPECT_EQ(shot.pixel(200, y), qRgb(0, 0, 0)) << "band at " << y;
   // The first bar (75% white) down the picture's left edge, rows 50 to 349.
