@@ -83,6 +83,10 @@ TEST_F(PreviewWindowPlace, FollowsTheVideoWithinTheScreenUntilTheUserSizesIt) {
   EXPECT_NEAR(double(w.width()) / w.height(), 16.0 / 9.0, 0.01) << "its shape kept";
   EXPECT_TRUE(Available().contains(w.frameGeometry())) << "and on the screen";
   EXPECT_EQ(w.VOduduDudiviv1->geometry(), w.rect()) << "the picture fills the window";
+  // A frame of the video's size painted: the display asks for that size again.
+  w.VOduduDudiviv1->resize(1920, 1080);
+  emit w.VOduduDudiviv1->DisplaySizeChanged({1920, 1080});
+  EXPECT_EQ(w.VOduduDudiviv1->geometry(), w.rect()) << "and goes on filling it";
 
   w.resize(400, 400);  // the user's size
   EXPECT_TRUE(w.UserSized());
