@@ -45,6 +45,7 @@ void TForm::SetModalResult(int result) {
 }
 
 void TForm::ShowAndRaise() {
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();

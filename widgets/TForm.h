@@ -32,7 +32,8 @@ class TForm : public QWidget {
   // Setting a result other than mrNone ends a modal run.
   void SetModalResult(int result);
 
-  // Shows the window, or raises it when it is shown already.
+  // Shows the window, or brings it back when it is shown already: out of
+  // the taskbar when minimised, raised and focused.
   void ShowAndRaise();
 
  protected:

@@ -42,6 +42,7 @@
 #include "widgets/TBalloonHints.h"
 #include "widgets/TBalloonTip.h"
 #include "widgets/TCaptionLabel.h"
+#include "widgets/TForm.h"
 #include "widgets/TLinkLabel.h"
 #include "widgets/TPictureButton.h"
 
@@ -324,6 +325,25 @@ TEST_F(MainWindow, OkInTheSettingsDialogReappliesEverythingAndDisablesStop) {
   frmMain->btnConfiguration->click();
   EXPECT_EQ(Buttons(), kIdle);
   EXPECT_EQ(Engine().VideoSize(), 2);
+}
+
+TEST_F(MainWindow, TheWindowButtonsBringAMinimisedWindowBack) {
+  Start(WithCamera());
+  const std::pair<QPushButton*, TForm*> rows[] = {{frmMain->btnPreview, frmPreview},
+                                                  {frmMain->btnVideoProcessing, frmVideoProcessing},
+                                                  {frmMain->btnOverlay, frmOverlay},
+                                                  {frmMain->btnSnapShot, frmSnapShot}};
+  for (const auto& [button, window] : rows) {
+    SCOPED_TRACE(window->objectName().toStdString());
+    window->showMinimized();
+    ASSERT_TRUE(window->isMinimized());
+    QApplication::setActiveWindow(frmMain);
+    button->click();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(orvex::test::WaitUntil([&] { return QApplication::activeWindow() == window; }, 2000))
+        << "raised and focused";
+  }
 }
 
 TEST_F(MainWindow, HelpAndTheWebLinkGoToTheDesktopOpenerWithoutAWord) {
