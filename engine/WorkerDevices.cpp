@@ -10,7 +10,7 @@
 #include "engine/VOduduDudiviv.h"
 #include "engine/VideoInputNames.h"
 #include "engine/filters/PixelGeometry.h"
-#include "platform/media/V4l2Inputs.h"
+#include "platform/media/InputSwitch.h"
 
 std::vector<std::string> TextLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -240,14 +240,15 @@ void TVdvWorker::SetAudioInput(int index) {
   if (changed) CallDeviceSelected(false);
 }
 
-// The capture card's crossbar is a V4L2 input switch here; the test camera
-// switches its picture when the graph is built.
+// The capture card's crossbar is a V4L2 input switch here. A running device
+// switches at once, through the element that holds it; a device at rest
+// takes the input now (V4L2) or when its element is made.
 bool TVdvWorker::RouteVideoInput() {
   const auto& descriptor = Devices.Video.Info.Descriptor;
   const int input = Devices.VideoValues.Int(vv_VideoInput);
   if (descriptor.inputs.empty() || input >= static_cast<int>(descriptor.inputs.size())) return true;
-  if (!descriptor.devicePath.empty() && !descriptor.isTestDevice &&
-      !orvex::media::V4l2SelectInput(descriptor.devicePath, input)) {
+  const std::string path = descriptor.isTestDevice ? "" : descriptor.devicePath;
+  if (!orvex::media::SwitchVideoInput(DeviceElement, path, input)) {
     Report(true, sv_Error, "Cannot route video crossbar input", e_failed_to_connect_crossbar_pin);
     return false;
   }

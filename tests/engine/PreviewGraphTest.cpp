@@ -2,6 +2,7 @@
 
 #include "engine/TLog.h"
 #include "engine/VideoRenderer.h"
+#include "platform/gdi/Bitmap.h"
 #include "tests/engine/GraphFixture.h"
 
 using orvex::test::WaitUntil;
@@ -98,4 +99,36 @@ TEST_F(GraphTest, ALostCameraStopsThePreviewAndComesBack) {
   // The rescan after the arrival binds the device again; a start brings the picture back.
   ASSERT_TRUE(WaitUntil([&] { return engine->StartPreview(); }, 6000));
   EXPECT_TRUE(WaitForFrames(2));
+}
+
+// A new input shows at once, without a new graph: the test camera's still
+// bars (the same in every frame) replace its moving picture.
+TEST_F(GraphTest, AnotherInputShowsWhilePreviewing) {
+  engine->setFrameGrabber(fg_BothStreams);
+  std::vector<std::vector<std::uint8_t>> frames;
+  engine->setOnFrameCaptureCompleted(
+      [&](VOduduDudiviv*, const TFrameData& data, TFrameCaptureDest, const std::string&, bool) {
+        const auto* bits = static_cast<const std::uint8_t*>(data.Bitmap->Bits());
+        frames.emplace_back(bits, bits + data.Bitmap->Stride() * data.Bitmap->Height());
+      });
+  auto twoFramesAlike = [&] {
+    frames.clear();
+    for (int i = 0; i < 2; ++i) {
+      const std::size_t before = frames.size();
+      if (!WaitUntil([&] { return engine->CaptureFrame(fc_TBitmap, ""); }) ||
+          !WaitUntil([&] { return frames.size() > before; }))
+        return false;
+    }
+    return frames[0] == frames[1];
+  };
+  engine->setVideoInput(orvex::media::testdevices::kInputComposite);
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(2));
+  EXPECT_FALSE(twoFramesAlike()) << "the moving picture";
+  int builds = 0;
+  engine->setOnReinitializing([&](VOduduDudiviv*) { ++builds; });
+  engine->setVideoInput(orvex::media::testdevices::kInputSVideo);
+  EXPECT_TRUE(WaitUntil(twoFramesAlike, 5000)) << "the still bars";
+  EXPECT_EQ(builds, 0);
+  EXPECT_EQ(engine->EngineState(), es_Previewing);
 }
