@@ -203,6 +203,8 @@ class TVdvWorker {
   // --- device lists, binding and inputs (WorkerDevices.cpp) ---
   int VideoDevicesCount() const;
   int AudioDevicesCount() const;
+  // An audio device is chosen and bound.
+  bool AudioDeviceBound() const { return P.AudioDevice >= 0 && Devices.AudioIndex >= 0; }
   TDevices* DeviceList(TDevicesKind kind) const;
   bool BindVideoDevice();
   bool BindAudioDevice();

@@ -106,12 +106,19 @@ void VOduduDudiviv::VideoSizeChanged() {
 
 void VOduduDudiviv::FrameShown() { update(); }
 
+// A preview with sound is rebuilt for a new format or rendering switch.
 void VOduduDudiviv::setAudioFormat(TAudioFormat format) {
   if (format < af_default || format >= kAudioFormatCount) return;
+  const bool changed = format != worker_->P.AudioFormat;
   worker_->P.AudioFormat = format;
+  if (changed && worker_->AudioDeviceBound()) worker_->AutoRefresh("saf");
 }
 
-void VOduduDudiviv::setAudioDeviceRendering(bool on) { worker_->P.AudioDeviceRendering = on; }
+void VOduduDudiviv::setAudioDeviceRendering(bool on) {
+  const bool changed = on != worker_->P.AudioDeviceRendering;
+  worker_->P.AudioDeviceRendering = on;
+  if (changed && worker_->AudioDeviceBound()) worker_->AutoRefresh("dsar");
+}
 
 void VOduduDudiviv::setRecordingMethod(TRecordingMethod method) {
   const bool changed = method != worker_->P.RecordingMethod;

@@ -132,3 +132,33 @@ TEST_F(GraphTest, AnotherInputShowsWhilePreviewing) {
   EXPECT_EQ(builds, 0);
   EXPECT_EQ(engine->EngineState(), es_Previewing);
 }
+
+// With a microphone, a new audio format or rendering switch rebuilds the
+// preview; the same value again, or no microphone, does not.
+TEST_F(GraphTest, AudioSettingsRefreshAPreviewWithSound) {
+  ASSERT_GE(microphone, 0);
+  engine->setAudioDevice(microphone);
+  ASSERT_TRUE(engine->StartPreview());
+  int builds = 0;
+  engine->setOnReinitializing([&](VOduduDudiviv*) { ++builds; });
+  struct Row {
+    const char* what;
+    std::function<void()> change;
+    int builds;
+  };
+  const Row rows[] = {
+      {"a new format", [&] { engine->setAudioFormat(af_44100_16b_2ch); }, 1},
+      {"the same format", [&] { engine->setAudioFormat(af_44100_16b_2ch); }, 0},
+      {"rendering on", [&] { engine->setAudioDeviceRendering(true); }, 1},
+      {"rendering on again", [&] { engine->setAudioDeviceRendering(true); }, 0},
+      {"rendering off", [&] { engine->setAudioDeviceRendering(false); }, 1},
+      {"no microphone", [&] { engine->setAudioDevice(-1), engine->setAudioFormat(af_8000_8b_1ch); }, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    builds = 0;
+    row.change();
+    EXPECT_EQ(builds, row.builds);
+    EXPECT_EQ(engine->EngineState(), es_Previewing);
+  }
+}
