@@ -49,6 +49,9 @@ class VOduduDudiviv : public QWidget {
   int AudioDevicesCount() const { return worker_->AudioDevicesCount(); }
   std::string VideoDeviceName() const { return DeviceName(lk_VideoDevices, VideoDevice()); }
   std::string AudioDeviceName() const { return DeviceName(lk_AudioDevices, AudioDevice()); }
+  // Every device's name, one per line in index order, without choosing any.
+  std::string VideoDeviceNames() const { return ListText(lk_VideoDevices); }
+  std::string AudioDeviceNames() const { return ListText(lk_AudioDevices); }
   std::string VideoInputs() const { return worker_->Devices.VideoInputsText; }
   std::string AudioInputs() const { return worker_->Devices.AudioInputsText; }
   int VideoInput() const { return worker_->Devices.VideoValues.Int(vv_VideoInput); }
