@@ -128,7 +128,7 @@ class TVdvWorker {
   // Recording results, read when the queued events are delivered.
   std::string CurrentFileName;
   bool RecordingSuccess = false;
-  std::int64_t RecordingElapsed100ns = 0;
+  std::atomic<std::int64_t> RecordingElapsed100ns{0};  // written by the streaming thread
 
   // The text overlay's template and font (TextOverlay.h).
   TTextOverlay TextOverlay;
