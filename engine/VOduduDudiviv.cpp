@@ -98,7 +98,10 @@ void VOduduDudiviv::VideoSizeChanged() {
     frameSize_ = size;
     emit FrameSizeChanged(size);
   }
-  if (worker_->P.Display_AutoSize && size.isValid() && size != this->size()) {
+  // Asked once per new size: a host that lays the display out its own way
+  // (the user sized the window) is not fought on every call.
+  if (worker_->P.Display_AutoSize && size.isValid() && size != wantedSize_) {
+    wantedSize_ = size;
     resize(size);
     emit DisplaySizeChanged(size);
   }

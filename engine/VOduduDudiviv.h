@@ -291,7 +291,8 @@ class VOduduDudiviv : public QWidget {
   bool loading_ = false;
   std::uint64_t framesPainted_ = 0;
   QSize shownFrameSize_;
-  QSize frameSize_;  // as last announced
+  QSize frameSize_;   // as last announced
+  QSize wantedSize_;  // the display size last asked for
 };
 
 #undef VDV_STORED_PROPERTY

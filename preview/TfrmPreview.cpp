@@ -228,7 +228,7 @@ void TfrmPreview::FollowVideoSize(QSize video) {
   video_ = video;
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   if (!userSized_ && !isFullScreen() && !isMaximized() && screen) {
-    fittedFrame_ = frameGeometry().size() - geometry().size();
+    fittedFrame_ = FrameSize();
     const QRect area = screen->availableGeometry();
     requestedSize_ = FitVideoSize(video, area.size() - fittedFrame_).expandedTo(kSmallestPreview);
     SetClientSize(requestedSize_.width(), requestedSize_.height());
@@ -247,12 +247,29 @@ void TfrmPreview::resizeEvent(QResizeEvent* event) {
   if (isVisible() && !isFullScreen() && !isMaximized() && size() != requestedSize_) userSized_ = true;
 }
 
-// The window manager's frame is known only once the window is shown (it
-// moves the window into it): the video is fitted again with it.
+// What the window manager adds around the window. Until this window has its
+// frame, another shown window's frame tells.
+QSize TfrmPreview::FrameSize() const {
+  const QSize own = frameGeometry().size() - geometry().size();
+  if (!own.isEmpty()) return own;
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    const QSize frame = other->frameGeometry().size() - other->geometry().size();
+    if (other != this && other->isVisible() && !other->isFullScreen() && !frame.isEmpty()) return frame;
+  }
+  return own;
+}
+
+// The frame may come after the window was fitted: it is fitted again then.
+// (A frame that seems to shrink is a passing state, as when full screen ends.)
+void TfrmPreview::FitToKnownFrame() {
+  const QSize frame = FrameSize();
+  const bool grown = frame.width() > fittedFrame_.width() || frame.height() > fittedFrame_.height();
+  if (!userSized_ && !isFullScreen() && video_.isValid() && grown) FollowVideoSize(video_);
+}
+
 void TfrmPreview::moveEvent(QMoveEvent* event) {
   TForm::moveEvent(event);
-  const QSize frame = frameGeometry().size() - geometry().size();
-  if (!userSized_ && video_.isValid() && frame != fittedFrame_) FollowVideoSize(video_);
+  FitToKnownFrame();
 }
 
 void TfrmPreview::ToggleFullScreen() {

@@ -58,6 +58,8 @@ class TfrmPreview : public TForm {
 
  private:
   void FollowVideoSize(QSize video);
+  void FitToKnownFrame();
+  QSize FrameSize() const;
   void RestorePlace();
   void StorePlace();
   void ApplyStoredEngineValues();
