@@ -28,7 +28,7 @@ std::optional<TSnapshotSize> ChosenSize(const VOduduDudiviv& engine, std::string
     }
     custom = {*w, *h};
   }
-  return SnapshotTargetSize(choices.SnapshotSizeMode(), {engine.VideoWidth(), engine.VideoHeight()},
+  return SnapshotTargetSize(choices.SnapshotSizeMode(), {engine.FrameWidth(), engine.FrameHeight()},
                             PrimaryScreenPixelSize(), custom);
 }
 

@@ -162,8 +162,6 @@ void TfrmMain::ApplyCaptureSettings() {
     engine.setCompressionMode(cm_CompressOnTheFly);
     engine.setCompressionType(v > 0 && a > 0 ? ct_AudioVideo : v > 0 ? ct_Video : ct_Audio);
   }
-  // Text and images keep their corners when the frame size changed.
-  if (frmOverlay) frmOverlay->PlaceForFrameSize();
 }
 
 void TfrmMain::btnConfigurationClick() {

@@ -195,7 +195,7 @@ void TOverlayImageRow::CheckPosition(int code) {
 void TOverlayImageRow::RadioClick() {
   TImageOverlaySlot& slot = Slot();
   if (!slot.HasImage()) return;
-  const TImagePlacement p = ImagePlacement(PositionCode(), engine_.VideoWidth(), engine_.VideoHeight(),
+  const TImagePlacement p = ImagePlacement(PositionCode(), engine_.FrameWidth(), engine_.FrameHeight(),
                                            slot.Image.Width(), slot.Image.Height());
   slot.X = p.X;
   slot.Y = p.Y;

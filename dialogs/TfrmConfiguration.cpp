@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 #include <exception>
 #include <string>
 
@@ -142,8 +143,8 @@ void TfrmConfiguration::BuildControls() {
   connect(JvXPButton2, &QPushButton::clicked, this, &TfrmConfiguration::JvXPButton2Click);
 }
 
-// Selecting each device in turn is how the engine names it; the lists are
-// filled once, so devices attached later show up at the next start.
+// Selecting each device in turn is how the engine names it. Devices attached
+// later are added each time the dialog shows (RefillLists).
 void TfrmConfiguration::FillLists() {
   cbSVVideoSource->clear();
   cbSVVideoSource->addItem(kNone);
@@ -171,6 +172,35 @@ void TfrmConfiguration::FillLists() {
   AddLines(cbSVAudioCompression, engine_.AudioCompressors());
   cbSVAudioCompression->insertItem(0, kNone);
   cbSVAudioCompression->setCurrentIndex(0);
+}
+
+// The engine's lists only grow (an unplugged device keeps its place), so
+// the names come without choosing each device in turn, which would restart
+// a running preview for every one. The choice stays with its name.
+void TfrmConfiguration::RefillLists() {
+  RefillList(cbSVVideoSource, engine_.VideoDeviceNames(), &TfrmConfiguration::cbSVVideoSourceChange);
+  RefillList(cbSVAudioSource, engine_.AudioDeviceNames(), &TfrmConfiguration::cbSVAudioSourceChange);
+  RefillList(cbSVVideoCompression, engine_.VideoCompressors(),
+             &TfrmConfiguration::cbSVVideoCompressionChange);
+  RefillList(cbSVAudioCompression, engine_.AudioCompressors(),
+             &TfrmConfiguration::cbSVAudioCompressionChange);
+}
+
+void TfrmConfiguration::RefillList(QComboBox* list, const std::string& names,
+                                   void (TfrmConfiguration::*changed)()) {
+  const QString chosen = list->currentText();
+  const int previous = list->currentIndex();
+  list->clear();
+  list->addItem(kNone);
+  AddLines(list, names);
+  const int index = std::max(0, list->findText(chosen, Qt::MatchExactly));
+  list->setCurrentIndex(index);
+  if (index != previous) (this->*changed)();
+}
+
+void TfrmConfiguration::showEvent(QShowEvent* event) {
+  TForm::showEvent(event);
+  RefillLists();
 }
 
 void TfrmConfiguration::cbSVVideoSourceChange() {

@@ -63,6 +63,8 @@ class TfrmConfiguration : public TForm {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Each time the dialog shows, devices plugged in since appear in it.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
@@ -70,6 +72,8 @@ class TfrmConfiguration : public TForm {
   QComboBox* AddList(QGroupBox* group, int row, const QString& label, const QString& hint, const char* name);
   QToolButton* AddDialogButton(QGroupBox* group, int row, const QString& hint, const char* name);
   void FillLists();
+  void RefillLists();
+  void RefillList(QComboBox* list, const std::string& names, void (TfrmConfiguration::*changed)());
 
   VOduduDudiviv& engine_;
 };

@@ -98,6 +98,9 @@ TfrmOverlay::TfrmOverlay(VOduduDudiviv& engine)
     connect(radio, &QRadioButton::toggled, this, [this](bool on) {
       if (on) RadioButton1Click();
     });
+  // A new frame size (another video size, a quarter turn) moves text and
+  // images with the edges they are anchored to.
+  connect(&engine_, &VOduduDudiviv::FrameSizeChanged, this, &TfrmOverlay::PlaceForFrameSize);
 
   LoadSettings();
   StoreOnChange();
@@ -233,7 +236,7 @@ void TfrmOverlay::btnReset1Click() {
 void TfrmOverlay::cbNegativeClick() { engine_.setTextOverlay_Transparent(cbNegative->isChecked()); }
 
 void TfrmOverlay::RadioButton1Click() {
-  const TTextPlacement p = TextPlacement(TextPositionCode(), engine_.VideoWidth(), engine_.VideoHeight());
+  const TTextPlacement p = TextPlacement(TextPositionCode(), engine_.FrameWidth(), engine_.FrameHeight());
   engine_.setTextOverlay_Top(p.Top);
   engine_.setTextOverlay_Left(p.Left);
   engine_.setTextOverlay_Right(p.Right);

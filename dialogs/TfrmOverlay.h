@@ -71,8 +71,7 @@ class TfrmOverlay : public TForm {
   void btnReset1Click();
   void cbNegativeClick();
   void RadioButton1Click();  // text placement, shared by the six text radios
-  // Places text and images again for the frame size of this moment (the
-  // capture settings changed it).
+  // Places text and images again for the engine's frame size of this moment.
   void PlaceForFrameSize();
   void JvXPCheckbox1Click();
 

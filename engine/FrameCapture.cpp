@@ -80,8 +80,10 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
   if (Grabbers.empty() || !served || served->Empty()) return;
   orvex::gdi::Bitmap copy;
   const int zoom = P.FrameCaptureZoomSize;
-  if (zoom == 100 || zoom <= 0 || !copy.Create(Zoomed(Devices.VideoWidth, zoom), Zoomed(Devices.VideoHeight, zoom),
-                                                served->Format(), served->RowOrder())) {
+  int width = 0, height = 0;
+  FrameSize(width, height);  // a quarter turn stands the picture on its side
+  if (zoom == 100 || zoom <= 0 ||
+      !copy.Create(Zoomed(width, zoom), Zoomed(height, zoom), served->Format(), served->RowOrder())) {
     copy.Assign(*served);
   } else {
     orvex::gdi::DeviceContext to(&copy);

@@ -3,41 +3,23 @@
 #include <gst/gst.h>
 
 #include <algorithm>
-#include <cmath>
 
+#include "engine/DeviceStore.h"
 #include "engine/FilterModule.h"
 #include "engine/FramePath.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/VideoFormatChoice.h"
 #include "engine/VideoRenderer.h"
 #include "platform/media/Capabilities.h"
 #include "platform/media/ElementProperties.h"
-#include "engine/DeviceStore.h"
-
-using orvex::media::Fraction;
+#include "platform/media/EncoderInput.h"
 
 namespace {
 
-// The engine's frame rate, hundredths of a frame per second.
-constexpr int kFrameRateHundredths = 2997;
-
 bool IsCompressed(const std::string& subtype) { return subtype == "MJPG" || subtype == "H264" || subtype == "dvsd"; }
-
-// The offered rate nearest to the engine's.
-Fraction NearestRate(const orvex::media::StreamCapability& cap) {
-  const double wanted = kFrameRateHundredths / 100.0;
-  if (cap.framerates.empty()) return {};
-  if (cap.framerateRange && cap.framerates.size() == 2) {
-    const double lo = cap.framerates[0].value(), hi = cap.framerates[1].value();
-    if (wanted >= lo && wanted <= hi) return {kFrameRateHundredths, 100};
-    return wanted < lo ? cap.framerates[0] : cap.framerates[1];
-  }
-  return *std::min_element(cap.framerates.begin(), cap.framerates.end(), [&](const Fraction& a, const Fraction& b) {
-    return std::fabs(a.value() - wanted) < std::fabs(b.value() - wanted);
-  });
-}
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -119,6 +101,9 @@ GstElement* TGraphBuilder::AddDevice(bool video) {
   return element;
 }
 
+// Asks the device for the chosen subtype and size. A device that does not
+// offer them keeps running in a format it does offer (the same size in
+// another subtype, else its default), and the run's size is the true one.
 bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
   TBoundDevices& d = w_.Devices;
   if (d.VideoValues.Int(vv_VideoSize) >= d.Sizes.Count()) {
@@ -129,33 +114,38 @@ bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
   if (name.find("pinnacle") != std::string::npos && name.find("moviebox") != std::string::npos) return true;
   int width = 0, height = 0;
   const bool sized = w_.ResolveVideoSize(-1, width, height);
-  if (sized && (width != d.VideoWidth || height != d.VideoHeight)) {
-    // The frame size of this run is what captures and overlays measure by.
-    d.VideoWidth = width;
-    d.VideoHeight = height;
-    w_.Owner.VideoSizeChanged();
-  }
-  std::string caps;
-  for (const auto& cap : d.Video.Info.Descriptor.capabilities) {
-    if (cap.subtype != s_.DeviceSubtype || !sized || width < cap.minWidth || width > cap.maxWidth ||
-        height < cap.minHeight || height > cap.maxHeight)
-      continue;
-    caps = orvex::media::CapsForFormat(cap.subtype, width, height, NearestRate(cap));
-    w_.LogLine("video stream config 1");
-    break;
-  }
-  if (caps.empty() && sized) {
-    caps = orvex::media::CapsForFormat(s_.DeviceSubtype, width, height);
-    if (!caps.empty()) w_.LogLine("video stream config 2");
-  }
-  if (caps.empty()) return true;
+  const auto& offered = d.Video.Info.Descriptor.capabilities;
+  const auto formats = VideoFormatsToTry(offered, s_.DeviceSubtype, width, height, sized);
+  if (formats.empty()) return true;  // nothing to ask for: the device's own format
   GstElement* filter = g_.Make("capsfilter", "Video Format");
-  GstCaps* parsed = gst_caps_from_string(caps.c_str());
-  g_object_set(filter, "caps", parsed, nullptr);
-  gst_caps_unref(parsed);
-  if (!g_.Link(tail, filter)) return Fail("failed to set video format");
-  tail = filter;
-  return true;
+  if (!filter) return Fail("failed to set video format");
+  for (const TVideoFormat& format : formats) {
+    GstCaps* caps = gst_caps_from_string(format.Caps.c_str());
+    g_object_set(filter, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+    if (!g_.Link(tail, filter)) continue;
+    w_.LogLine(offered.empty() ? "video stream config 2" : "video stream config 1");
+    const TVideoFormat asked{s_.DeviceSubtype, width, height, ""};
+    w_.Report(
+        sized && (format.Subtype != asked.Subtype || format.Width != width || format.Height != height),
+        sv_Warning,
+        "video format " + asked.Text() + " not accepted by the device, " + format.Text() + " used instead",
+        e_set_format);
+    UseFormat(format);
+    tail = filter;
+    return true;
+  }
+  return Fail("failed to set video format");
+}
+
+// The format that runs is what the decoder, captures and overlays go by.
+void TGraphBuilder::UseFormat(const TVideoFormat& format) {
+  s_.DeviceSubtype = format.Subtype;
+  TBoundDevices& d = w_.Devices;
+  if (format.Width == d.VideoWidth && format.Height == d.VideoHeight) return;
+  d.VideoWidth = format.Width;
+  d.VideoHeight = format.Height;
+  w_.Owner.VideoSizeChanged();
 }
 
 bool TGraphBuilder::EnsureRaw(GstElement*& tail, TChainFormat& format, const std::string& suffix) {
@@ -275,8 +265,8 @@ bool TGraphBuilder::BuildBase(bool recording) {
   w_.LogLine("retrieving source pins");
   w_.LogLine("normal video cat capture");
   video_ = device;
-  format_ = {!IsCompressed(s_.DeviceSubtype), false};
   if (!ApplyVideoFormat(video_)) return false;
+  format_ = {!IsCompressed(s_.DeviceSubtype), false};
   w_.LogLine("source pins retrieved");
 
   const bool wantAudio = recording ? s_.CaptureAudio : s_.RenderAudio;
@@ -361,20 +351,15 @@ GstElement* TGraphBuilder::AddCompressor(bool video) {
   return element;
 }
 
-// Links `tail` into `encoder`, converting raw frames to what it takes (I420
-// where it can: MJPEG from RGB would store RGB pictures).
+// Links `tail` into `encoder`, converting raw frames to the YUV it takes in
+// the colours players expect of its codec (MJPEG from RGB would store RGB
+// pictures).
 bool TGraphBuilder::LinkIntoVideoEncoder(GstElement* tail, TChainFormat& format, GstElement* encoder) {
   if (!EnsureRaw(tail, format, " 3")) return false;
   GstElement* convert = g_.Make("videoconvert", "VIDC Converter");
   if (!convert || !g_.Link(tail, convert)) return false;
-  GstPad* sink = gst_element_get_static_pad(encoder, "sink");
-  GstCaps* accepted = sink ? gst_pad_query_caps(sink, nullptr) : nullptr;
-  GstCaps* i420 = gst_caps_from_string("video/x-raw,format=I420");
-  const bool takesI420 = accepted && gst_caps_can_intersect(accepted, i420);
-  if (accepted) gst_caps_unref(accepted);
-  if (sink) gst_object_unref(sink);
-  gst_caps_unref(i420);
-  return takesI420 ? g_.LinkFiltered(convert, encoder, "video/x-raw,format=I420") : g_.Link(convert, encoder);
+  const std::string caps = orvex::media::EncoderInputCaps(encoder);
+  return caps.empty() ? g_.Link(convert, encoder) : g_.LinkFiltered(convert, encoder, caps);
 }
 
 bool TGraphBuilder::BuildCaptureAndPreview(const std::string& fileName) {

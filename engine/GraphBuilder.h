@@ -10,6 +10,7 @@
 typedef struct _GstElement GstElement;
 class TVdvWorker;
 class TVdvGraph;
+struct TVideoFormat;
 
 // The AVI writer's file, written straight through: no frame waits in a buffer
 // of ours when the program is killed.
@@ -17,7 +18,8 @@ void ConfigureRecordingWriter(GstElement* writer, const std::string& fileName);
 
 class TGraphBuilder {
  public:
-  TGraphBuilder(TVdvWorker& worker, TVdvGraph& graph, const TGraphSettings& settings)
+  // The run's settings; the device subtype that runs is written back.
+  TGraphBuilder(TVdvWorker& worker, TVdvGraph& graph, TGraphSettings& settings)
       : w_(worker), g_(graph), s_(settings) {}
 
   // The device, its format and, when wanted, the audio source.
@@ -39,6 +41,7 @@ class TGraphBuilder {
   bool ChooseEntry(TDevicesKind kind, const std::string& listName, int& index, TDeviceEntry& entry);
   GstElement* AddDevice(bool video);
   bool ApplyVideoFormat(GstElement*& tail);
+  void UseFormat(const TVideoFormat& format);
   bool ApplyAudioFormat(GstElement*& tail);
   bool EnsureRaw(GstElement*& tail, TChainFormat& format, const std::string& suffix);
   bool EnsureRgb(GstElement*& tail, TChainFormat& format, const std::string& suffix);
@@ -56,7 +59,7 @@ class TGraphBuilder {
 
   TVdvWorker& w_;
   TVdvGraph& g_;
-  const TGraphSettings& s_;
+  TGraphSettings& s_;
   GstElement* video_ = nullptr;  // end of the video chain so far
   GstElement* audio_ = nullptr;  // the audio pin still to be ended, if any
   TChainFormat format_;            // of video_

@@ -74,13 +74,13 @@ void TSyncManager::Remove(TVdvWorker* worker) {
   instances_.RemoveIf([worker](TVdvWorker* w) { return w == worker; });
 }
 
-// The first idle moment starts the previews; later ones only pass the event on.
+// The first idle moment starts the previews; later ones start those that
+// waited for a device, and pass the event on.
 void TSyncManager::OnIdle(bool& done) {
   done = true;
-  if (!firstIdleDone_) {
-    firstIdleDone_ = true;
-    for (TVdvWorker* worker : Workers()) worker->FirstIdle();
-  }
+  const bool first = !firstIdleDone_;
+  firstIdleDone_ = true;
+  for (TVdvWorker* worker : Workers()) first ? worker->FirstIdle() : worker->LaterIdle();
   if (previousIdle_) previousIdle_(done);
 }
 

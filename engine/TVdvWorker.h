@@ -145,7 +145,7 @@ class TVdvWorker {
   // Recording results, read when the queued events are delivered.
   std::string CurrentFileName;
   bool RecordingSuccess = false;
-  std::int64_t RecordingElapsed100ns = 0;
+  std::atomic<std::int64_t> RecordingElapsed100ns{0};  // written by the streaming thread
 
   // The file being recorded, held against other writers and its disk
   // watched; what went wrong with the latest recording (WorkerRecordingFile.cpp).
@@ -203,6 +203,9 @@ class TVdvWorker {
   void StopRecording();
   void AutoRefresh(const std::string& tag);
   void FirstIdle();
+  // Each later idle moment: starts the preview that the first idle moment
+  // could not, once a device has been chosen.
+  void LaterIdle();
   bool RestartGraph(int mode);
   void StopGraph();
   void Clear(bool resetState);
@@ -235,6 +238,8 @@ class TVdvWorker {
   // --- device lists, binding and inputs (WorkerDevices.cpp) ---
   int VideoDevicesCount() const;
   int AudioDevicesCount() const;
+  // An audio device is chosen and bound.
+  bool AudioDeviceBound() const { return P.AudioDevice >= 0 && Devices.AudioIndex >= 0; }
   TDevices* DeviceList(TDevicesKind kind) const;
   bool BindVideoDevice();
   bool BindAudioDevice();
@@ -246,6 +251,10 @@ class TVdvWorker {
   void SetVideoSize(int index);
   void SetCompressor(bool video, int index);
   bool ResolveVideoSize(int index, int& width, int& height);
+  // The size of the frames the processing hands on: the video size after
+  // half-size deinterlacing and quarter turns, as the running graph was
+  // built, else as the next build will be.
+  void FrameSize(int& width, int& height) const;
   std::string VideoSizesText() const;
   bool RouteVideoInput();
   void RouteAudioInput();
@@ -287,4 +296,7 @@ class TVdvWorker {
   bool bindingAudio_ = false;
   bool stopRunning_ = false;
   bool firstIdleDone_ = false;
+  // The automatic start found no device; choosing one makes the start due.
+  bool autoStartPending_ = false;
+  bool autoStartDue_ = false;
 };

@@ -1,15 +1,16 @@
 #include "engine/VOduduDudiviv.h"
 
+#include <gst/video/video.h>
+
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
-#include <gst/video/video.h>
-
-#include "engine/VideoRenderer.h"
 
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
+#include "engine/VideoRenderer.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ VOduduDudiviv::VOduduDudiviv(QWidget* parent)
   worker_->LoadGlobals();
   worker_->StartTaskWorker();
   worker_->Initialized = true;
+  frameSize_ = FrameSize();
   // The application changes the text font through the TFont& it gets, with no
   // setter to tell us; each pass of the main loop hands a changed one on.
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
@@ -83,12 +85,23 @@ bool VOduduDudiviv::IsDialogAvailable(int kind) const {
   }
 }
 
+QSize VOduduDudiviv::FrameSize() const {
+  int width = 0, height = 0;
+  worker_->FrameSize(width, height);
+  return {width, height};
+}
+
 void VOduduDudiviv::VideoSizeChanged() {
-  if (!worker_->P.Display_AutoSize) return;
-  QSize size(VideoWidth(), VideoHeight());
-  // Quarter turns stand the picture on its side.
-  if (worker_->P.VideoProcessing_Rotation % 2 == 1) size.transpose();
-  if (size.isValid() && size != this->size()) {
+  if (worker_->Destroying) return;
+  const QSize size = FrameSize();
+  if (size != frameSize_) {
+    frameSize_ = size;
+    emit FrameSizeChanged(size);
+  }
+  // Asked once per new size: a host that lays the display out its own way
+  // (the user sized the window) is not fought on every call.
+  if (worker_->P.Display_AutoSize && size.isValid() && size != wantedSize_) {
+    wantedSize_ = size;
     resize(size);
     emit DisplaySizeChanged(size);
   }
@@ -96,12 +109,19 @@ void VOduduDudiviv::VideoSizeChanged() {
 
 void VOduduDudiviv::FrameShown() { update(); }
 
+// A preview with sound is rebuilt for a new format or rendering switch.
 void VOduduDudiviv::setAudioFormat(TAudioFormat format) {
   if (format < af_default || format >= kAudioFormatCount) return;
+  const bool changed = format != worker_->P.AudioFormat;
   worker_->P.AudioFormat = format;
+  if (changed && worker_->AudioDeviceBound()) worker_->AutoRefresh("saf");
 }
 
-void VOduduDudiviv::setAudioDeviceRendering(bool on) { worker_->P.AudioDeviceRendering = on; }
+void VOduduDudiviv::setAudioDeviceRendering(bool on) {
+  const bool changed = on != worker_->P.AudioDeviceRendering;
+  worker_->P.AudioDeviceRendering = on;
+  if (changed && worker_->AudioDeviceBound()) worker_->AutoRefresh("dsar");
+}
 
 void VOduduDudiviv::setRecordingMethod(TRecordingMethod method) {
   const bool changed = method != worker_->P.RecordingMethod;
@@ -191,14 +211,19 @@ void VOduduDudiviv::setVideoProcessing_Deinterlacing(TVideoDeinterlacing mode) {
   const TVideoDeinterlacing previous = worker_->P.VideoProcessing_Deinterlacing;
   worker_->P.VideoProcessing_Deinterlacing = mode;
   // Half size changes the frame size, so only that switch needs a new graph.
-  if (previous != mode && (previous == di_HalfSize || mode == di_HalfSize)) worker_->AutoRefresh("spdi");
+  if (previous != mode && (previous == di_HalfSize || mode == di_HalfSize)) {
+    worker_->AutoRefresh("spdi");
+    VideoSizeChanged();
+  }
 }
 
 void VOduduDudiviv::setVideoProcessing_Rotation(TVideoRotation rotation) {
   if (rotation < rt_0_deg || rotation > rt_270_deg_mirror) return;
   const bool changed = rotation != worker_->P.VideoProcessing_Rotation;
   worker_->P.VideoProcessing_Rotation = rotation;
-  if (changed) worker_->AutoRefresh("spr");
+  if (!changed) return;
+  worker_->AutoRefresh("spr");
+  VideoSizeChanged();
 }
 
 void VOduduDudiviv::setNotificationMethod(TNotificationMethod method) {
@@ -237,6 +262,8 @@ void VOduduDudiviv::EnsureParentWindow() {
   if (!parentWidget()) setParent(HiddenHost());
   HandleNeeded();
 }
+
+bool VOduduDudiviv::ModalDialogOpen() const { return QApplication::activeModalWidget() != nullptr; }
 
 void VOduduDudiviv::paintEvent(QPaintEvent*) {
   QPainter painter(this);

@@ -49,6 +49,9 @@ class VOduduDudiviv : public QWidget {
   int AudioDevicesCount() const { return worker_->AudioDevicesCount(); }
   std::string VideoDeviceName() const { return DeviceName(lk_VideoDevices, VideoDevice()); }
   std::string AudioDeviceName() const { return DeviceName(lk_AudioDevices, AudioDevice()); }
+  // Every device's name, one per line in index order, without choosing any.
+  std::string VideoDeviceNames() const { return ListText(lk_VideoDevices); }
+  std::string AudioDeviceNames() const { return ListText(lk_AudioDevices); }
   std::string VideoInputs() const { return worker_->Devices.VideoInputsText; }
   std::string AudioInputs() const { return worker_->Devices.AudioInputsText; }
   int VideoInput() const { return worker_->Devices.VideoValues.Int(vv_VideoInput); }
@@ -60,6 +63,10 @@ class VOduduDudiviv : public QWidget {
   void setVideoSize(int index) { worker_->SetVideoSize(index); }
   int VideoWidth() const { return worker_->Devices.VideoWidth; }
   int VideoHeight() const { return worker_->Devices.VideoHeight; }
+  // The size of the frames that overlays, captures and recordings get: the
+  // video size after half-size deinterlacing and quarter turns.
+  int FrameWidth() const { return FrameSize().width(); }
+  int FrameHeight() const { return FrameSize().height(); }
   std::string AudioFormats() const;
   std::string VideoCompressors() const { return ListText(lk_VideoCompressors); }
   std::string AudioCompressors() const { return ListText(lk_AudioCompressors); }
@@ -244,10 +251,13 @@ class VOduduDudiviv : public QWidget {
   void HandleNeeded();
   // A component without a parent gets a hidden one, so video has a window.
   void EnsureParentWindow();
+  // Whether the application runs a modal dialog at the moment.
+  bool ModalDialogOpen() const;
 
   TVdvWorker& Worker() { return *worker_; }
 
-  // The frame size changed: an automatically sized display follows it.
+  // The video or frame size may have changed: an automatically sized display
+  // follows it, and FrameSizeChanged tells when the frame size did.
   void VideoSizeChanged();
   // A new frame waits to be painted.
   void FrameShown();
@@ -257,6 +267,8 @@ class VOduduDudiviv : public QWidget {
  signals:
   // The display wants another size (automatic sizing follows the video).
   void DisplaySizeChanged(QSize size);
+  // FrameWidth x FrameHeight changed: what is placed on frames must move.
+  void FrameSizeChanged(QSize size);
 
  public:
 
@@ -273,6 +285,7 @@ class VOduduDudiviv : public QWidget {
   bool EditElementSettings(GstElement* element, const std::string& key, const std::string& title);
   std::string DeviceName(TDevicesKind kind, int index) const;
   std::string ListText(TDevicesKind kind) const;
+  QSize FrameSize() const;
 
   void PaintFrame(QPainter& painter);
 
@@ -280,6 +293,8 @@ class VOduduDudiviv : public QWidget {
   bool loading_ = false;
   std::uint64_t framesPainted_ = 0;
   QSize shownFrameSize_;
+  QSize frameSize_;   // as last announced
+  QSize wantedSize_;  // the display size last asked for
 };
 
 #undef VDV_STORED_PROPERTY

@@ -9,7 +9,8 @@
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "engine/VideoInputNames.h"
-#include "platform/media/V4l2Inputs.h"
+#include "engine/filters/PixelGeometry.h"
+#include "platform/media/InputSwitch.h"
 
 std::vector<std::string> TextLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -195,13 +196,15 @@ void TVdvWorker::SetVideoDevice(int index) {
   P.VideoDevice = index;
   if (index == -1 || !EnumerationDone()) return;
   const int count = VideoDevicesCount();
-  if (!IndexCheck(index, count, "video capture device") || count == 0) return;
-  if (Devices.VideoIndex == index || !Initialized) return;
-  if (State != es_Stopped) {
-    AutoRefresh("dsvdev");
-  } else if (!Owner.Loading()) {
-    BindVideoDevice();
+  if (!IndexCheck(index, count, "video capture device") || count == 0 || !Initialized) return;
+  if (Devices.VideoIndex != index) {
+    if (State != es_Stopped) {
+      AutoRefresh("dsvdev");
+      return;
+    }
+    if (!Owner.Loading()) BindVideoDevice();
   }
+  if (autoStartPending_ && State == es_Stopped && !Owner.Loading()) autoStartDue_ = true;
 }
 
 void TVdvWorker::SetAudioDevice(int index) {
@@ -237,14 +240,15 @@ void TVdvWorker::SetAudioInput(int index) {
   if (changed) CallDeviceSelected(false);
 }
 
-// The capture card's crossbar is a V4L2 input switch here; the test camera
-// switches its picture when the graph is built.
+// The capture card's crossbar is a V4L2 input switch here. A running device
+// switches at once, through the element that holds it; a device at rest
+// takes the input now (V4L2) or when its element is made.
 bool TVdvWorker::RouteVideoInput() {
   const auto& descriptor = Devices.Video.Info.Descriptor;
   const int input = Devices.VideoValues.Int(vv_VideoInput);
   if (descriptor.inputs.empty() || input >= static_cast<int>(descriptor.inputs.size())) return true;
-  if (!descriptor.devicePath.empty() && !descriptor.isTestDevice &&
-      !orvex::media::V4l2SelectInput(descriptor.devicePath, input)) {
+  const std::string path = descriptor.isTestDevice ? "" : descriptor.devicePath;
+  if (!orvex::media::SwitchVideoInput(DeviceElement, path, input)) {
     Report(true, sv_Error, "Cannot route video crossbar input", e_failed_to_connect_crossbar_pin);
     return false;
   }
@@ -301,6 +305,15 @@ bool TVdvWorker::ResolveVideoSize(int index, int& width, int& height) {
     return true;
   }
   return d.Sizes.Resolve(index, width, height);
+}
+
+void TVdvWorker::FrameSize(int& width, int& height) const {
+  const bool built = GraphActive && SettingsTaken;
+  const TVideoRotation rotation = built ? Settings.Rotation : P.VideoProcessing_Rotation;
+  const TVideoDeinterlacing deinterlacing =
+      built ? Settings.Deinterlacing : P.VideoProcessing_Deinterlacing.load();
+  vdv_filters::OutputSize({rotation, deinterlacing == di_HalfSize}, Devices.VideoWidth, Devices.VideoHeight,
+                          &width, &height);
 }
 
 std::string TVdvWorker::VideoSizesText() const {

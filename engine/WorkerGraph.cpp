@@ -246,6 +246,8 @@ void TVdvWorker::StopGraph() {
   }
   if (state != es_Stopped) QueueEvent(qe_Inactive);
   stopRunning_ = false;
+  // A rotation chosen while recording applies from now on.
+  Owner.VideoSizeChanged();
 }
 
 void TVdvWorker::Clear(bool resetState) {

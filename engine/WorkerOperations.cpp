@@ -73,8 +73,22 @@ void TVdvWorker::FirstIdle() {
     BindVideoDevice();
   }
   if (P.AutoStartPreview && P.VideoSource == vs_VideoCaptureDevice &&
-      P.MultiplexedRole != mr_MultiplexedSlave && State == es_Stopped)
+      P.MultiplexedRole != mr_MultiplexedSlave && State == es_Stopped) {
     StartPreview();
+    // On a first run no camera is chosen yet: the first one chosen starts.
+    autoStartPending_ = State == es_Stopped && (P.VideoDevice == -1 || VideoDevicesCount() == 0);
+  }
+}
+
+// The start waits while a modal dialog is open: a camera chosen there
+// counts once the dialog is confirmed (Cancel takes the choice back).
+void TVdvWorker::LaterIdle() {
+  if (!autoStartDue_ || Destroying || Owner.ModalDialogOpen()) return;
+  autoStartDue_ = false;
+  if (!P.AutoStartPreview || State != es_Stopped || P.VideoDevice == -1) return;
+  autoStartPending_ = false;
+  LogLine("STARTING PREVIEW OF THE CHOSEN DEVICE");
+  StartPreview();
 }
 
 void TVdvWorker::RecomputeOverlayNeeded() {

@@ -2,14 +2,22 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
+#include <exception>
 
 #include "platform/dialogs/ChooseFileToSave.h"
+#include "platform/dialogs/FileFilter.h"
+#include "platform/kernel/UnhandledException.h"
 #include "preview/FrameOverlayPainter.h"
+#include "preview/PreviewPlacement.h"
 #include "preview/RecordingClock.h"
 #include "preview/RecordingFailureText.h"
 #include "preview/RecordingStatusView.h"
 #include "preview/SnapshotSaver.h"
+#include "settings/PreviewWindowSettings.h"
 
 namespace {
 constexpr int kEngineWidth = 369;
@@ -17,16 +25,17 @@ constexpr int kEngineHeight = 305;
 }  // namespace
 
 TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
-    : TForm("Video Preview", TBorderStyle::Single, /*minimizeBox=*/false), mainWindow_(mainWindow) {
+    : TForm("Video Preview", TBorderStyle::Sizeable, /*minimizeBox=*/false), mainWindow_(mainWindow) {
   setObjectName("frmPreview");
+  setMinimumSize(kSmallestPreview);
   VOduduDudiviv1 = new VOduduDudiviv(this);
   VOduduDudiviv1->setObjectName("VOduduDudiviv1");
   VOduduDudiviv1->setGeometry(0, 0, kEngineWidth, kEngineHeight);
   ApplyStoredEngineValues();
-  SetClientSize(VOduduDudiviv1->width(), VOduduDudiviv1->height());
-  // The window keeps the size of the engine control, which follows the video.
-  connect(VOduduDudiviv1, &VOduduDudiviv::DisplaySizeChanged, this,
-          [this](QSize size) { SetClientSize(size.width(), size.height()); });
+  requestedSize_ = VOduduDudiviv1->size();
+  SetClientSize(requestedSize_.width(), requestedSize_.height());
+  RestorePlace();
+  connect(VOduduDudiviv1, &VOduduDudiviv::DisplaySizeChanged, this, &TfrmPreview::FollowVideoSize);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
@@ -38,7 +47,7 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
   SaveDialog1.overwritePrompt = true;
 }
 
-TfrmPreview::~TfrmPreview() = default;
+TfrmPreview::~TfrmPreview() { StorePlace(); }
 
 // The engine configuration this program runs with, applied the way a form
 // loads its stored values: setters only store while loading.
@@ -197,7 +206,7 @@ void TfrmPreview::VOduduDudiviv1FrameCaptureCompleted(VOduduDudiviv*, const TFra
     custom = {*w, *h};
   }
   const TSnapshotSize size = SnapshotTargetSize(
-      mode, {VOduduDudiviv1->VideoWidth(), VOduduDudiviv1->VideoHeight()}, PrimaryScreenPixelSize(), custom);
+      mode, {VOduduDudiviv1->FrameWidth(), VOduduDudiviv1->FrameHeight()}, PrimaryScreenPixelSize(), custom);
 
   orvex::gdi::Bitmap working;
   if (const TSnapshotResult made = MakeSnapshotBitmap(*frameData.Bitmap, size, working); !made)
@@ -226,4 +235,110 @@ void TfrmPreview::ShowSnapshotError(const QString& text) {
   QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
   orvex::dialogs::CommonDialogs().MessageBox(owner, "Orvex Ziru", text, orvex::dialogs::MsgIcon::Stop,
                                              orvex::dialogs::MsgButtons::Ok);
+}
+
+// The video's size while it fits the screen, scaled down when it does not;
+// a window the user has sized keeps that size and the picture scales in it.
+void TfrmPreview::FollowVideoSize(QSize video) {
+  video_ = video;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!userSized_ && !isFullScreen() && !isMaximized() && screen) {
+    fittedFrame_ = FrameSize();
+    const QRect area = screen->availableGeometry();
+    requestedSize_ = FitVideoSize(video, area.size() - fittedFrame_).expandedTo(kSmallestPreview);
+    SetClientSize(requestedSize_.width(), requestedSize_.height());
+    if (isVisible()) {
+      const QRect inside = KeptInside(frameGeometry(), area);
+      if (inside.topLeft() != frameGeometry().topLeft()) move(inside.topLeft());
+    }
+  }
+  // The display sized itself to the video; in this window it fills the window.
+  VOduduDudiviv1->setGeometry(rect());
+}
+
+void TfrmPreview::resizeEvent(QResizeEvent* event) {
+  TForm::resizeEvent(event);
+  VOduduDudiviv1->setGeometry(rect());
+  if (isVisible() && !isFullScreen() && !isMaximized() && size() != requestedSize_) userSized_ = true;
+}
+
+// What the window manager adds around the window. Until this window has its
+// frame, another shown window's frame tells.
+QSize TfrmPreview::FrameSize() const {
+  const QSize own = frameGeometry().size() - geometry().size();
+  if (!own.isEmpty()) return own;
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    const QSize frame = other->frameGeometry().size() - other->geometry().size();
+    if (other != this && other->isVisible() && !other->isFullScreen() && !frame.isEmpty()) return frame;
+  }
+  return own;
+}
+
+// The frame may come after the window was fitted: it is fitted again then.
+// (A frame that seems to shrink is a passing state, as when full screen ends.)
+void TfrmPreview::FitToKnownFrame() {
+  const QSize frame = FrameSize();
+  const bool grown = frame.width() > fittedFrame_.width() || frame.height() > fittedFrame_.height();
+  if (!userSized_ && !isFullScreen() && video_.isValid() && grown) FollowVideoSize(video_);
+}
+
+void TfrmPreview::moveEvent(QMoveEvent* event) {
+  TForm::moveEvent(event);
+  FitToKnownFrame();
+}
+
+void TfrmPreview::ToggleFullScreen() {
+  if (isFullScreen())
+    showNormal();
+  else
+    showFullScreen();
+}
+
+void TfrmPreview::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return TForm::mouseDoubleClickEvent(event);
+  ToggleFullScreen();
+  event->accept();
+}
+
+void TfrmPreview::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Escape || !isFullScreen()) return TForm::keyPressEvent(event);
+  showNormal();
+  event->accept();
+}
+
+void TfrmPreview::showEvent(QShowEvent* event) {
+  TForm::showEvent(event);
+  shown_ = true;
+}
+
+// Hidden by its close box: the place is kept at once, not only at the end.
+void TfrmPreview::FormClose() { StorePlace(); }
+
+// A stored place off every screen, or of a size no screen has, is passed
+// over: the window then opens centred at the video's size.
+void TfrmPreview::RestorePlace() {
+  const auto stored = orvex::settings::TPreviewWindowSettings::Read();
+  if (!stored.Stored()) return;
+  const QRect rect(stored.PreviewLeft, stored.PreviewTop, stored.PreviewWidth, stored.PreviewHeight);
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+  if (!UsableStoredRect(rect, screens)) return;
+  requestedSize_ = rect.size();
+  setGeometry(rect);
+  userSized_ = true;
+}
+
+void TfrmPreview::StorePlace() {
+  if (!shown_) return;
+  const QRect rect = isFullScreen() || isMaximized() ? normalGeometry() : geometry();
+  orvex::settings::TPreviewWindowSettings s;
+  s.PreviewLeft = rect.left();
+  s.PreviewTop = rect.top();
+  s.PreviewWidth = rect.width();
+  s.PreviewHeight = rect.height();
+  try {
+    s.Write();
+  } catch (...) {
+    orvex::kernel::HandleUnhandledException(std::current_exception());
+  }
 }

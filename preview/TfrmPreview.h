@@ -1,6 +1,9 @@
 #pragma once
 // The "Video Preview" window: home of the one capture engine, its stored
-// configuration, the recording clock and the engine's event handlers.
+// configuration, the recording clock and the engine's event handlers. The
+// window follows the video's size as far as the screen allows, until the
+// user sizes it; double-click switches full screen, Escape leaves it, and
+// its place and size are kept for the next run.
 
 #include <atomic>
 
@@ -40,11 +43,35 @@ class TfrmPreview : public TForm {
   void Timer1Timer();
   // A device went away; when that ended a recording, the user is told.
 
+  // Switches between full screen and the window.
+  void ToggleFullScreen();
+  // Whether the user sized the window (or a size was restored), so that it
+  // no longer follows the video.
+  bool UserSized() const { return userSized_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void FormClose() override;
+
  private:
+  void FollowVideoSize(QSize video);
+  void FitToKnownFrame();
+  QSize FrameSize() const;
+  void RestorePlace();
+  void StorePlace();
   void ApplyStoredEngineValues();
   void ShowSnapshotError(const QString& text);
 
   IRecordingStatusView& mainWindow_;
   std::atomic<IFrameOverlayPainter*> overlayPainter_{nullptr};
   const ISnapshotChoices* snapshotChoices_ = nullptr;
+  QSize requestedSize_;  // the client size the window last set for itself
+  QSize video_;          // the size the display last asked for
+  QSize fittedFrame_;    // the window frame's size when it was fitted
+  bool userSized_ = false;
+  bool shown_ = false;  // this run: only then is there a place to keep
 };

@@ -39,6 +39,10 @@ TAboutBox::TAboutBox(const QString& title, const QString& version, const QString
   OkButton->setObjectName("AboutOk");
   OkButton->setDefault(true);
   connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+  // The box opens with OK focused, so Enter closes it; the link comes after
+  // it for the Tab key.
+  OkButton->setFocus();
+  setTabOrder(OkButton, WebLink);
 
   auto* text = new QVBoxLayout;
   text->setSpacing(4);

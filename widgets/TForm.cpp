@@ -6,18 +6,24 @@
 #include <QScreen>
 
 TForm::TForm(const QString& caption, TBorderStyle border, bool minimizeBox, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+    : QWidget(parent, Qt::Window), border_(border) {
   Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
   if (border == TBorderStyle::Dialog) flags |= Qt::Dialog;
   if (minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+  if (border == TBorderStyle::Sizeable) flags |= Qt::WindowMaximizeButtonHint;
   setWindowFlags(flags);
   setWindowTitle(caption);
 }
 
 TForm::~TForm() = default;
 
-void TForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
+void TForm::SetClientSize(int width, int height) {
+  if (border_ == TBorderStyle::Sizeable)
+    resize(width, height);
+  else
+    setFixedSize(width, height);
+}
 
 int TForm::ShowModal() {
   modalResult_ = mrNone;
@@ -39,13 +45,15 @@ void TForm::SetModalResult(int result) {
 }
 
 void TForm::ShowAndRaise() {
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
 }
 
 void TForm::showEvent(QShowEvent* event) {
-  if (!centred_) {
+  // A window the program has placed already (a remembered place) stays there.
+  if (!centred_ && !testAttribute(Qt::WA_Moved)) {
     centred_ = true;
     CenterOnScreen();
   }

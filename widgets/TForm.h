@@ -1,15 +1,17 @@
 #pragma once
-// A top-level window of the program: fixed client size, classic border
-// styles, centred on the screen when first shown, and a close box that only
-// hides it. Modal runs end with a modal result like the classic forms.
+// A top-level window of the program: classic border styles (most of them of
+// a fixed client size), centred on the screen when first shown unless the
+// program placed it, and a close box that only hides it. Modal runs end with
+// a modal result like the classic forms.
 
 #include <QWidget>
 
 class QEventLoop;
 
 enum class TBorderStyle {
-  Single,  // single border, fixed size
-  Dialog   // dialog frame
+  Single,   // single border, fixed size
+  Dialog,   // dialog frame
+  Sizeable  // the user sizes it; a maximise box
 };
 
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
@@ -30,7 +32,8 @@ class TForm : public QWidget {
   // Setting a result other than mrNone ends a modal run.
   void SetModalResult(int result);
 
-  // Shows the window, or raises it when it is shown already.
+  // Shows the window, or brings it back when it is shown already: out of
+  // the taskbar when minimised, raised and focused.
   void ShowAndRaise();
 
  protected:
@@ -42,6 +45,7 @@ class TForm : public QWidget {
  private:
   void CenterOnScreen();
 
+  TBorderStyle border_;
   bool centred_ = false;
   QEventLoop* modalLoop_ = nullptr;
   int modalResult_ = mrNone;

@@ -175,13 +175,6 @@ void Run(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::ptrdif
 
 }  // namespace
 
-void OutputSize(const TGeometry& g, int width, int height, int* outWidth, int* outHeight) {
-  if (g.halfSize) width = (width + 1) / 2, height = (height + 1) / 2;
-  if (g.swapsDimensions()) std::swap(width, height);
-  *outWidth = width;
-  *outHeight = height;
-}
-
 void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t srcStride, int width,
                     int height, std::uint8_t* dst, std::ptrdiff_t dstStride, int bytesPerPixel) {
   const TWalk k = Plan(g, srcStride, width, height, bytesPerPixel);

@@ -18,7 +18,11 @@ struct TGeometry {
 };
 
 // The output size of a `width` x `height` input.
-void OutputSize(const TGeometry& g, int width, int height, int* outWidth, int* outHeight);
+inline void OutputSize(const TGeometry& g, int width, int height, int* outWidth, int* outHeight) {
+  if (g.halfSize) width = (width + 1) / 2, height = (height + 1) / 2;
+  *outWidth = g.swapsDimensions() ? height : width;
+  *outHeight = g.swapsDimensions() ? width : height;
+}
 
 // Writes the whole output frame; `src` is `width` x `height`, rows top first.
 void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t srcStride, int width,

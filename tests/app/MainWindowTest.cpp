@@ -4,19 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
+#include <cstring>
+#include <filesystem>
 
 #include "app/Forms.h"
 #include "app/TApplication.h"
@@ -32,12 +37,14 @@
 #include "settings/CaptureSettings.h"
 #include "tests/app/MainWindowSupport.h"
 #include "tests/support/FakeDeviceSource.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 #include "widgets/TAboutBox.h"
 #include "widgets/TBalloonHints.h"
 #include "widgets/TBalloonTip.h"
 #include "widgets/TCaptionLabel.h"
+#include "widgets/TForm.h"
 #include "widgets/TLinkLabel.h"
 #include "widgets/TPictureButton.h"
 
@@ -278,6 +285,25 @@ TEST_F(MainWindow, HelpOpensTheManualThatCameWithTheProgram) {
   EXPECT_TRUE(script.CallsOf(ScriptedDialogs::Kind::MessageBox).empty());
 }
 
+TEST_F(MainWindow, TheWindowButtonsBringAMinimisedWindowBack) {
+  Start(WithCamera());
+  const std::pair<QPushButton*, TForm*> rows[] = {{frmMain->btnPreview, frmPreview},
+                                                  {frmMain->btnVideoProcessing, frmVideoProcessing},
+                                                  {frmMain->btnOverlay, frmOverlay},
+                                                  {frmMain->btnSnapShot, frmSnapShot}};
+  for (const auto& [button, window] : rows) {
+    SCOPED_TRACE(window->objectName().toStdString());
+    window->showMinimized();
+    ASSERT_TRUE(window->isMinimized());
+    QApplication::setActiveWindow(frmMain);
+    button->click();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(orvex::test::WaitUntil([&] { return QApplication::activeWindow() == window; }, 2000))
+        << "raised and focused";
+  }
+}
+
 TEST_F(MainWindow, WithoutAnOpenerHelpSaysWhereTheManualIsAndTheWebLinkStaysQuiet) {
   Start(WithCamera());
   script.SetShellOpenResult(false);  // nothing to open them with
@@ -314,7 +340,12 @@ TEST_F(MainWindow, ABrokenSettingsFileIsSetAsideWithANotice) {
 // in for this test only.
 class MainWindowWithTestDevices : public ::testing::Test {
  protected:
-  void SetUp() override { orvex::media::testdevices::SetDefaultDevices(true); }
+  void SetUp() override {
+    orvex::media::testdevices::SetDefaultDevices(true);
+    // The unplug of the test before reaches the device monitor late; an
+    // engine that heard it would take the camera for lost.
+    orvex::test::PumpEvents(100);
+  }
   void TearDown() override {
     VOduduDudiviv::SetPropertyDialogRunner(nullptr);
     App().DestroyForms();
@@ -394,6 +425,152 @@ TEST_F(MainWindowWithTestDevices, OverlaysFollowANewFrameSize) {
   EXPECT_EQ(engine.VideoHeight(), 480);
   EXPECT_EQ(engine.TextOverlay_Top(), 480 - 30) << "the bottom band moves with the frame";
   EXPECT_EQ(engine.TextOverlay_Right(), 640);
+}
+
+// A first run: nothing chosen, so the first idle moment starts nothing. The
+// camera chosen in the settings starts once the dialog is confirmed; a
+// choice cancelled starts nothing.
+TEST_F(MainWindowWithTestDevices, TheFirstCameraChosenStartsThePreview) {
+  App().CreateForms();
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  engine.HandleNeeded();  // reports reach OnLog only with a window
+  std::vector<std::string> reports;
+  engine.setOnLog([&](VOduduDudiviv*, TLogType, const std::string&, const std::string& message) {
+    reports.push_back(message);
+  });
+  frmMain->show();
+  ASSERT_TRUE(orvex::test::WaitUntil([&] {
+    return std::find(reports.begin(), reports.end(), "no video device selected") != reports.end();
+  })) << "the automatic start at the first idle moment";
+  const int camera = frmConfiguration->cbSVVideoSource->findText("Test Pattern Camera", Qt::MatchStartsWith);
+  ASSERT_GT(camera, 0);
+
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    QTimer::singleShot(0, [&] {
+      frmConfiguration->cbSVVideoSource->setCurrentIndex(camera);
+      frmConfiguration->cbSVVideoSourceChange();
+      orvex::test::PumpEvents(50);  // idle moments while the dialog is open
+      EXPECT_EQ(engine.EngineState(), es_Stopped) << "nothing starts behind the dialog";
+      (ok ? frmConfiguration->JvXPButton1 : frmConfiguration->JvXPButton2)->click();
+    });
+    frmMain->btnConfiguration->click();
+    if (ok) break;
+    orvex::test::PumpEvents(300);
+    EXPECT_EQ(engine.EngineState(), es_Stopped);
+    EXPECT_EQ(engine.VideoDevice(), -1);
+  }
+  frmMain->btnPreview->click();
+  EXPECT_TRUE(orvex::test::WaitUntil([&] { return engine.FramesPainted() >= 2; }, 15000))
+      << "frames reach the preview window";
+  EXPECT_EQ(engine.EngineState(), es_Previewing);
+}
+
+// Chooses the test camera with the given input and size in the settings
+// dialog and confirms; answers the engine, previewing.
+VOduduDudiviv& PreviewTestCamera(int input, const QString& size) {
+  const int camera = frmConfiguration->cbSVVideoSource->findText("Test Pattern Camera", Qt::MatchStartsWith);
+  EXPECT_GT(camera, 0);
+  QTimer::singleShot(0, [&] {
+    TfrmConfiguration& c = *frmConfiguration;
+    c.cbSVVideoSource->setCurrentIndex(camera);
+    c.cbSVVideoSourceChange();
+    c.cbSVVideoInput->setCurrentIndex(input);
+    c.cbSVVideoInputChange();
+    c.cbSVVideoSize->setCurrentIndex(c.cbSVVideoSize->findText(size));
+    c.JvXPButton1->click();
+  });
+  frmMain->btnConfiguration->click();
+  VOduduDudiviv& engine = *frmPreview->VOduduDudiviv1;
+  if (engine.EngineState() != es_Previewing) {
+    EXPECT_TRUE(engine.StartPreview());
+  }
+  return engine;
+}
+
+// The engine's own BMP of the next frame.
+orvex::test::DecodedPicture EngineCapture(VOduduDudiviv& engine, const std::filesystem::path& file) {
+  bool written = false;
+  engine.setOnFrameCaptureCompleted([&](VOduduDudiviv*, const TFrameData&, TFrameCaptureDest,
+                                        const std::string&, bool ok) { written = ok; });
+  EXPECT_TRUE(orvex::test::WaitUntil([&] { return engine.CaptureFrame(fc_BmpFile, file.string()); }));
+  EXPECT_TRUE(orvex::test::WaitUntil([&] { return written; }));
+  engine.setOnFrameCaptureCompleted(nullptr);
+  return orvex::test::DecodeWithFfmpeg(file);
+}
+
+// A quarter turn makes 640x480 frames 480x640: the bottom text goes to the
+// new bottom edge and a snapshot at the video size is the frame itself.
+TEST_F(MainWindowWithTestDevices, AQuarterTurnPlacesTextAndSnapshotsForTheTurnedFrame) {
+  App().CreateForms();
+  frmMain->show();
+  frmOverlay->Edit1->setText("Bottom line");
+  frmOverlay->RadioButton6->setChecked(true);  // "Bottom"
+  if (!frmOverlay->JvXPCheckbox1->isChecked()) frmOverlay->JvXPCheckbox1->click();
+  if (frmOverlay->cbNegative->isChecked()) frmOverlay->cbNegative->click();  // on a white band
+  VOduduDudiviv& engine = PreviewTestCamera(orvex::media::testdevices::kInputSVideo, "640x480");
+  frmVideoProcessing->rb90->click();
+  ASSERT_EQ(engine.VideoProcessing_Rotation(), rt_90_deg);
+  frmMain->btnPreview->click();
+  ASSERT_TRUE(orvex::test::WaitUntil([&] { return engine.FramesPainted() >= 2; }, 15000));
+  EXPECT_EQ(engine.VideoWidth(), 640) << "the camera's size stays what it is";
+
+  orvex::test::TempDir out;
+  const std::filesystem::path snapshot = out / "snap.bmp";
+  script.QueueSaveFile(QString::fromStdString(snapshot.string()));
+  ASSERT_TRUE(frmSnapShot->rbVideo->isChecked());
+  frmSnapShot->btnSnapShot->click();
+  ASSERT_TRUE(orvex::test::WaitUntil([&] { return std::filesystem::exists(snapshot); }));
+  const auto withText = EngineCapture(engine, out / "text.bmp");
+  frmOverlay->JvXPCheckbox1->click();  // text off
+  const auto bare = EngineCapture(engine, out / "bare.bmp");
+  const auto ours = orvex::test::DecodeWithFfmpeg(snapshot);
+  ASSERT_TRUE(ours.ok() && withText.ok() && bare.ok()) << ours.error << withText.error << bare.error;
+
+  EXPECT_EQ(ours.width, 480);
+  EXPECT_EQ(ours.height, 640);
+  EXPECT_TRUE(ours.rgb == withText.rgb) << "the frame's pixels, not squeezed";
+  ASSERT_EQ(bare.rgb.size(), withText.rgb.size());
+  int textRowsFrom = bare.height, textRowsTo = -1;
+  for (int y = 0; y < bare.height; ++y)
+    for (int x = 0; x < bare.width; ++x)
+      if (std::memcmp(bare.At(x, y), withText.At(x, y), 3) != 0) {
+        textRowsFrom = std::min(textRowsFrom, y);
+        textRowsTo = std::max(textRowsTo, y);
+      }
+  EXPECT_GE(textRowsFrom, 640 - 30) << "the text lies in the last rows";
+  EXPECT_GE(textRowsTo, textRowsFrom) << "and is drawn";
+}
+
+// A video larger than the screen is shown whole in a window that fits; sized
+// by the user, the window scales the picture and keeps its shape: a 4:3
+// picture in a square window has bands of the background above and below.
+TEST_F(MainWindowWithTestDevices, ThePreviewWindowScalesThePictureKeepingItsShape) {
+  App().CreateForms();
+  frmMain->show();
+  VOduduDudiviv& engine = PreviewTestCamera(orvex::media::testdevices::kInputSVideo, "1920x1080");
+  frmMain->btnPreview->click();
+  auto framesShown = [&] {
+    const auto painted = engine.FramesPainted();
+    return orvex::test::WaitUntil([&] { return engine.FramesPainted() >= painted + 2; }, 15000);
+  };
+  ASSERT_TRUE(framesShown());
+  const QRect screen = frmPreview->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(frmPreview->frameGeometry()));
+  EXPECT_EQ(engine.geometry(), frmPreview->rect());
+  QImage shot = frmPreview->grab().toImage();
+  const int blue = shot.width() * 13 / 16;  // the seventh of eight bars: all of the picture is there
+  EXPECT_EQ(qBlue(shot.pixel(blue, shot.height() / 3)), 191);
+  EXPECT_EQ(qRed(shot.pixel(blue, shot.height() / 3)), 0);
+
+  engine.setVideoSize(engine.VideoSize() - 2);  // 640x480
+  frmPreview->resize(400, 400);
+  ASSERT_TRUE(framesShown());
+  shot = frmPreview->grab().toImage();
+  ASSERT_EQ(shot.size(), QSize(400, 400));
+  for (const int y : {10, 45, 355, 390}) EXPECT_EQ(shot.pixel(200, y), qRgb(0, 0, 0)) << "band at " << y;
+  // The first bar (75% white) down the picture's left edge, rows 50 to 349.
+  for (const int y : {60, 200, 240}) EXPECT_NEAR(qGray(shot.pixel(10, y)), 191, 8) << "picture at " << y;
 }
 
 // Every hint of every window shows through the application's balloon, with

@@ -21,6 +21,7 @@
 #include "settings/CaptureSettings.h"
 #include "tests/support/FakeDeviceSource.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using orvex::media::DeviceCategory;
 using orvex::settings::TCaptureSettings;
@@ -261,6 +262,45 @@ TEST_F(ConfigurationDialog, OkStoresTheChoicesAndCancelBringsTheStoredOnesBack) 
   EXPECT_EQ(Engine().VideoDevice(), 0);
   EXPECT_EQ(Stored().SecondVideoSource, 2);
   EXPECT_TRUE(errors.empty());
+}
+
+// Devices plugged in while the program runs appear the next time the
+// dialog shows; what was chosen stays chosen, inputs and sizes too, and the
+// engine keeps its device.
+TEST_F(ConfigurationDialog, EachShowingListsTheDevicesPluggedInSince) {
+  AddDevices();
+  TCaptureSettings stored;
+  stored.SecondVideoSource = 1;
+  stored.SecondVideoInput = 2;
+  stored.SecondVideoSize = 3;
+  stored.SecondAudioSource = 1;
+  stored.Write();
+  TfrmConfiguration& d = Create();
+  const QString size = d.cbSVVideoSize->currentText();
+
+  source.AddCamera("Late Cam", "video/x-raw,format=YUY2,width=320,height=240");
+  source.Add(DeviceCategory::AudioInput, "Late Mic");
+  source.onChange(true, source.devices[DeviceCategory::VideoInput].back().monikerDisplayName);
+  source.onChange(true, source.devices[DeviceCategory::AudioInput].back().monikerDisplayName);
+  ASSERT_TRUE(orvex::test::WaitUntil(
+      [&] { return Engine().VideoDevicesCount() == 3 && Engine().AudioDevicesCount() == 2; }, 8000))
+      << "the engine's rescan";
+
+  std::string videoShown, audioShown;
+  QTimer::singleShot(0, [&] {
+    videoShown = Items(d.cbSVVideoSource).join(", ").toStdString();
+    audioShown = Items(d.cbSVAudioSource).join(", ").toStdString();
+    d.JvXPButton2->click();
+  });
+  EXPECT_EQ(d.ShowModal(), mrCancel);
+  EXPECT_EQ(videoShown, "-None-, Cam (WDM), Other Cam (WDM), Late Cam (WDM)");
+  EXPECT_EQ(audioShown, "-None-, Mic, Late Mic");
+  EXPECT_EQ(d.cbSVVideoSource->currentText(), "Cam (WDM)");
+  EXPECT_EQ(d.cbSVVideoInput->currentIndex(), 2);
+  EXPECT_EQ(d.cbSVVideoSize->currentText(), size);
+  EXPECT_EQ(d.cbSVAudioSource->currentText(), "Mic");
+  EXPECT_EQ(Engine().VideoDevice(), 0);
+  EXPECT_EQ(Engine().AudioDevice(), 0);
 }
 
 TEST_F(ConfigurationDialog, EnterConfirmsAndEscapeCancels) {

@@ -62,15 +62,27 @@ TEST_F(FrameCaptureTest, NoGrabberNoCapture) {
   EXPECT_FALSE(engine->CaptureFrame(fc_TBitmap, ""));
 }
 
-TEST_F(FrameCaptureTest, ZoomSizesTheBitmapFromTheVideoSize) {
+// The zoom works on the frame as it leaves the processing, so a quarter turn
+// stands the capture on its side.
+TEST_F(FrameCaptureTest, ZoomSizesTheBitmapFromTheProcessedFrame) {
+  struct Row {
+    TVideoRotation rotation;
+    int width, height;
+  };
   engine->setVideoSize(4);  // 640x480
   engine->setFrameCaptureZoomSize(50);
   ASSERT_TRUE(engine->StartPreview());
-  ASSERT_TRUE(WaitForFrames(2));
-  ASSERT_TRUE(engine->CaptureFrame(fc_TBitmap, ""));
-  ASSERT_TRUE(WaitForCaptures(1));
-  EXPECT_EQ(captures[0].width, 320);
-  EXPECT_EQ(captures[0].height, 240);
+  for (const Row& row :
+       {Row{rt_0_deg, 320, 240}, Row{rt_90_deg, 240, 320}, Row{rt_270_deg_mirror, 240, 320}}) {
+    SCOPED_TRACE(row.rotation);
+    engine->setVideoProcessing_Rotation(row.rotation);
+    ASSERT_TRUE(WaitForFrames(2));
+    captures.clear();
+    ASSERT_TRUE(WaitUntil([&] { return engine->CaptureFrame(fc_TBitmap, ""); }));
+    ASSERT_TRUE(WaitForCaptures(1));
+    EXPECT_EQ(captures[0].width, row.width);
+    EXPECT_EQ(captures[0].height, row.height);
+  }
 }
 
 TEST_F(FrameCaptureTest, OverlaysAreInTheCaptureUnlessAskedOtherwise) {

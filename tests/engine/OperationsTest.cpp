@@ -1,7 +1,15 @@
+#include <atomic>
+#include <type_traits>
+
 #include "engine/TSyncManager.h"
 #include "tests/engine/EngineFixture.h"
 
 using Reports = std::vector<LoggedReport>;
+
+// The streaming thread writes the recording clock from each frame while the
+// main thread's status timer reads it.
+static_assert(std::is_same_v<decltype(TVdvWorker::RecordingElapsed100ns), std::atomic<std::int64_t>>,
+              "the recording clock is shared by two threads");
 
 TEST_F(EngineTest, StartPreviewWithoutAVideoDeviceFailsAndChangesNothing) {
   engine->setVideoDevice(-1);

@@ -2,6 +2,7 @@
 
 #include "engine/TLog.h"
 #include "engine/VideoRenderer.h"
+#include "platform/gdi/Bitmap.h"
 #include "tests/engine/GraphFixture.h"
 
 using orvex::test::WaitUntil;
@@ -98,4 +99,66 @@ TEST_F(GraphTest, ALostCameraStopsThePreviewAndComesBack) {
   // The rescan after the arrival binds the device again; a start brings the picture back.
   ASSERT_TRUE(WaitUntil([&] { return engine->StartPreview(); }, 6000));
   EXPECT_TRUE(WaitForFrames(2));
+}
+
+// A new input shows at once, without a new graph: the test camera's still
+// bars (the same in every frame) replace its moving picture.
+TEST_F(GraphTest, AnotherInputShowsWhilePreviewing) {
+  engine->setFrameGrabber(fg_BothStreams);
+  std::vector<std::vector<std::uint8_t>> frames;
+  engine->setOnFrameCaptureCompleted(
+      [&](VOduduDudiviv*, const TFrameData& data, TFrameCaptureDest, const std::string&, bool) {
+        const auto* bits = static_cast<const std::uint8_t*>(data.Bitmap->Bits());
+        frames.emplace_back(bits, bits + data.Bitmap->Stride() * data.Bitmap->Height());
+      });
+  auto twoFramesAlike = [&] {
+    frames.clear();
+    for (int i = 0; i < 2; ++i) {
+      const std::size_t before = frames.size();
+      if (!WaitUntil([&] { return engine->CaptureFrame(fc_TBitmap, ""); }) ||
+          !WaitUntil([&] { return frames.size() > before; }))
+        return false;
+    }
+    return frames[0] == frames[1];
+  };
+  engine->setVideoInput(orvex::media::testdevices::kInputComposite);
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(2));
+  EXPECT_FALSE(twoFramesAlike()) << "the moving picture";
+  int builds = 0;
+  engine->setOnReinitializing([&](VOduduDudiviv*) { ++builds; });
+  engine->setVideoInput(orvex::media::testdevices::kInputSVideo);
+  EXPECT_TRUE(WaitUntil(twoFramesAlike, 5000)) << "the still bars";
+  EXPECT_EQ(builds, 0);
+  EXPECT_EQ(engine->EngineState(), es_Previewing);
+}
+
+// With a microphone, a new audio format or rendering switch rebuilds the
+// preview; the same value again, or no microphone, does not.
+TEST_F(GraphTest, AudioSettingsRefreshAPreviewWithSound) {
+  ASSERT_GE(microphone, 0);
+  engine->setAudioDevice(microphone);
+  ASSERT_TRUE(engine->StartPreview());
+  int builds = 0;
+  engine->setOnReinitializing([&](VOduduDudiviv*) { ++builds; });
+  struct Row {
+    const char* what;
+    std::function<void()> change;
+    int builds;
+  };
+  const Row rows[] = {
+      {"a new format", [&] { engine->setAudioFormat(af_44100_16b_2ch); }, 1},
+      {"the same format", [&] { engine->setAudioFormat(af_44100_16b_2ch); }, 0},
+      {"rendering on", [&] { engine->setAudioDeviceRendering(true); }, 1},
+      {"rendering on again", [&] { engine->setAudioDeviceRendering(true); }, 0},
+      {"rendering off", [&] { engine->setAudioDeviceRendering(false); }, 1},
+      {"no microphone", [&] { engine->setAudioDevice(-1), engine->setAudioFormat(af_8000_8b_1ch); }, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    builds = 0;
+    row.change();
+    EXPECT_EQ(builds, row.builds);
+    EXPECT_EQ(engine->EngineState(), es_Previewing);
+  }
 }

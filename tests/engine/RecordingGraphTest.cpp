@@ -8,11 +8,14 @@
 #include "engine/GraphBuilder.h"
 #include "engine/recovery/RecordingJournal.h"
 #include "engine/recovery/UnfinishedRecordings.h"
+#include "engine/BoundDevices.h"
 #include "platform/kernel/DiskSpace.h"
 #include "platform/kernel/ExclusiveFileLock.h"
 #include "platform/media/Compressors.h"
 #include "platform/media/Media.h"
+#include "platform/media/testdevices/TestPattern.h"
 #include "tests/engine/GraphFixture.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TmpfsMount.h"
 
@@ -394,3 +397,45 @@ std::string CompressorTestName(const testing::TestParamInfo<CompressorRow>& row)
 
 INSTANTIATE_TEST_SUITE_P(Listed, CompressorRecording, testing::ValuesIn(ListedCompressors()),
                          CompressorTestName);
+// Players read JPEG in AVI as full-range BT.601 at every size; HD frames
+// must not come out in BT.709 colours (yellow once read as 187,203,4).
+TEST_F(RecordingTest, EveryMjpegEncoderKeepsTheColoursOfHdFrames) {
+  using orvex::media::testdevices::TestPattern;
+  const auto compressors = TextLines(engine->VideoCompressors());
+  const auto sizes = TextLines(engine->VideoSizes());
+  engine->setVideoInput(orvex::media::testdevices::kInputSVideo);  // still colour bars
+  engine->setCompressionMode(cm_CompressOnTheFly);
+  engine->setCompressionType(ct_Video);
+  int encoders = 0;
+  for (int c = 0; c < static_cast<int>(compressors.size()); ++c) {
+    if (compressors[c].find("JPEG") == std::string::npos) continue;
+    ++encoders;
+    for (const auto& [width, height] : {std::pair{1280, 720}, std::pair{1920, 1080}}) {
+      const std::string size = std::to_string(width) + "x" + std::to_string(height);
+      SCOPED_TRACE(compressors[c] + " " + size);
+      const auto at = std::find(sizes.begin(), sizes.end(), size);
+      ASSERT_NE(at, sizes.end());
+      engine->setVideoSize(static_cast<int>(at - sizes.begin()));
+      engine->setVideoCompressor(c);
+      const fs::path file = storage / ("bars" + std::to_string(c) + "_" + size + ".avi");
+      engine->setRecordingFileName(file.string());
+      events.completed.clear();
+      ASSERT_TRUE(Record(300));
+      const auto picture = orvex::test::DecodeWithFfmpeg(file);
+      ASSERT_TRUE(picture.ok()) << picture.error;
+      ASSERT_EQ(picture.width, width);
+      ASSERT_EQ(picture.height, height);
+      // The middle of each bar, clear of the blur at its edges.
+      for (int bar = 0; bar < TestPattern::kBarCount; ++bar) {
+        const int x = (2 * bar + 1) * width / (2 * TestPattern::kBarCount);
+        const int y = height / 3;
+        const auto want = TestPattern::Expected(false, 0, width, height, x, y);
+        const std::uint8_t* got = picture.At(x, y);
+        EXPECT_NEAR(got[0], want.r, 6) << "bar " << bar;
+        EXPECT_NEAR(got[1], want.g, 6) << "bar " << bar;
+        EXPECT_NEAR(got[2], want.b, 6) << "bar " << bar;
+      }
+    }
+  }
+  EXPECT_GE(encoders, 2) << compressors.size() << " compressors listed";
+}

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "tests/support/Wait.h"
 #include "widgets/TAboutBox.h"
 #include "widgets/TCaptionLabel.h"
 #include "widgets/TLinkLabel.h"
@@ -93,4 +94,24 @@ TEST(AboutBox, NamesTheProgramItsVersionsAndItsMaker) {
   box.OkButton->click();
   EXPECT_FALSE(box.isVisible());
   EXPECT_EQ(box.result(), QDialog::Accepted);
+}
+
+// Enter closes the box the way its OK button does; the web link is there for
+// the mouse and the Tab key, not the first key pressed.
+TEST(AboutBox, EnterClosesItInsteadOfOpeningTheWebSite) {
+  for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+    SCOPED_TRACE(key);
+    TAboutBox box("Orvex Ziru", "Version 1.4", "Capture engine", "https://example.org/orvex");
+    int opened = 0;
+    QObject::connect(&box, &TAboutBox::WebLinkClicked, [&] { ++opened; });
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(orvex::test::WaitUntil([&] { return QApplication::focusWidget() != nullptr; }, 2000));
+    EXPECT_EQ(QApplication::focusWidget(), box.OkButton);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(box.result(), QDialog::Accepted);
+  }
 }
