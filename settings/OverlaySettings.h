@@ -36,7 +36,8 @@ struct TOverlaySettings {
   bool Image3Visible = false;
 
   // Reads the group. Positions outside 0..5 become 0; an empty or missing
-  // font name leaves "MS Sans Serif", a longer one is cut to 31 characters.
+  // font name leaves "MS Sans Serif", a longer one is cut to 31 characters;
+  // the font size is kept within 1..500 points.
   static TOverlaySettings Read();
   // Throws reg::ERegistryException when the store cannot be written.
   void Write() const;
