@@ -4,11 +4,16 @@
 // position codes: 0 Top Left, 1 Top, 2 Top Right, 3 Bottom Left, 4 Bottom,
 // 5 Bottom Right. Colours are COLORREF values, 0x00BBGGRR.
 
+#include <cstddef>
 #include <string>
+
+#include "platform/registry/KeyTree.h"
 
 namespace orvex::settings {
 
 inline constexpr const char* kDefaultOverlayFontName = "MS Sans Serif";
+// The longest overlay text the store holds, in bytes of UTF-8.
+inline constexpr std::size_t kMaxOverlayTextBytes = reg::kMaxValueDataSize;
 // Longest face name a font takes, in characters.
 inline constexpr int kMaxFontNameLength = 31;
 
