@@ -120,7 +120,9 @@ void LoadFormats(const std::string& key, std::vector<std::string>& sizes, std::v
         const auto name = ListName(prefix, i);
         if (!reg.ValueExists(name)) break;
         const auto text = reg.ReadString(name);
-        if (text && !text->empty()) list->push_back(*text);
+        // An entry is one line of a list the dialogs show line by line.
+        if (text && !text->empty() && text->find_first_of("\r\n") == std::string::npos)
+          list->push_back(*text);
       }
     }
   });

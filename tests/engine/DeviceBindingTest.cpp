@@ -308,3 +308,16 @@ TEST_F(DeviceBinding, AStoredBlockOfAnotherSizeIsNotTaken) {
   EXPECT_EQ(reg.ReadBinaryData("VideoQualityValues")->size(), 240u);
   EXPECT_EQ(reg.ReadInteger("VideoQualityValuesSize"), 240);
 }
+
+TEST_F(DeviceBinding, AStoredSizeOfMoreThanOneLineIsSkipped) {
+  const std::string cam = TDevices::KeyOf("fake:Cam:0", "Cam");
+  Engine().setVideoDevice(1);
+  Engine().setVideoDevice(0);
+  engine.reset();
+  TSyncManager::Free();
+  StoreDeviceValue(cam, "FMT001", orvex::reg::RegValue::Text(" 160x120\n 999x999"));
+  Engine().setVideoDevice(1);
+  Engine().setVideoDevice(0);
+  EXPECT_EQ(Engine().VideoSizes(), "default\n352x288\n640x480\n1280x720\n")
+      << "each line of the list is one size of the engine's";
+}
