@@ -1,7 +1,8 @@
 #include "tests/app/SettingsMutator.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <string_view>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/registry/Utf.h"
