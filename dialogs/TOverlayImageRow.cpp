@@ -192,11 +192,20 @@ void TOverlayImageRow::CheckPosition(int code) {
   Radios[code]->setChecked(true);
 }
 
+bool TOverlayImageRow::HoldsImage() const { return waiting_ || slots_[index_].HasImage(); }
+
 void TOverlayImageRow::RadioClick() {
   TImageOverlaySlot& slot = Slot();
-  if (!slot.HasImage()) return;
-  const TImagePlacement p = ImagePlacement(PositionCode(), engine_.FrameWidth(), engine_.FrameHeight(),
-                                           slot.Image.Width(), slot.Image.Height());
+  if (!HoldsImage()) return;
+  const int width = slot.HasImage() ? slot.Image.Width() : waiting_->width;
+  const int height = slot.HasImage() ? slot.Image.Height() : waiting_->height;
+  const TImagePlacement p =
+      ImagePlacement(PositionCode(), engine_.FrameWidth(), engine_.FrameHeight(), width, height);
+  if (waiting_) {
+    waiting_->x = p.X;
+    waiting_->y = p.Y;
+    return;
+  }
   slot.X = p.X;
   slot.Y = p.Y;
 }
@@ -206,6 +215,8 @@ void TOverlayImageRow::TransparentClick() {
 }
 
 void TOverlayImageRow::VisibleClick() {
+  // A waiting image is read now, and shown with the boxes as they are.
+  if (waiting_ && VisibleBox->isChecked()) ReadWaitingImage();
   if (Slot().HasImage()) Slot().Visible = VisibleBox->isChecked();
 }
 
@@ -242,27 +253,67 @@ bool TOverlayImageRow::LoadFile(const QString& path) {
 }
 
 void TOverlayImageRow::ClearClick() {
-  if (!Slot().HasImage()) return;
+  if (!HoldsImage()) return;
+  waiting_.reset();
   slots_.Free(index_);
   ShowThumbnail(nullptr);
   std::error_code ignored;
   std::filesystem::remove(File(), ignored);
 }
 
+namespace {
+void ShowKeptImageError(QWidget* window, const std::filesystem::path& file, const std::string& error) {
+  ShowOverlayError(window, QString("The kept image \"%1\" is not a valid bitmap: %2.")
+                               .arg(QString::fromStdString(file.string()), Reason(error, file.string())));
+}
+}  // namespace
+
 bool TOverlayImageRow::Restore() {
   const std::filesystem::path file = File();
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return true;
-  TBitmap picture;
+  WaitingImage kept;
   std::string error;
+  if (!ReadBitmapFileSize(file.string(), kept.width, kept.height, &error)) {
+    ShowKeptImageError(Panel->window(), file, error);
+    return false;
+  }
+  if (!VisibleBox->isChecked()) {
+    waiting_ = kept;
+    RadioClick();
+    return true;
+  }
+  TBitmap picture;
   if (!LoadBitmapFromFile(file.string(), picture, &error)) {
-    ShowOverlayError(Panel->window(),
-                     QString("The kept image \"%1\" is not a valid bitmap: %2.")
-                         .arg(QString::fromStdString(file.string()), Reason(error, file.string())));
+    ShowKeptImageError(Panel->window(), file, error);
     return false;
   }
   if (!Install(picture)) return false;
   ApplyPlacementAndBoxes();
+  return true;
+}
+
+bool TOverlayImageRow::ReadWaitingImage() {
+  if (!waiting_) return true;
+  const WaitingImage kept = *waiting_;
+  waiting_.reset();
+  const std::filesystem::path file = File();
+  TBitmap picture;
+  std::string error;
+  if (!LoadBitmapFromFile(file.string(), picture, &error)) {
+    ShowKeptImageError(Panel->window(), file, error);
+    return false;
+  }
+  if (!Install(picture)) return false;
+  if (picture.Width() == kept.width && picture.Height() == kept.height) {
+    // Placed when it was last placed, not at the frame size of this moment.
+    Slot().X = kept.x;
+    Slot().Y = kept.y;
+  } else {
+    RadioClick();  // the file changed meanwhile
+  }
+  TransparentClick();
+  VisibleClick();
   return true;
 }
 

@@ -5,11 +5,16 @@
 //
 // The boxes and radios may hold a state while the slot is empty; it is
 // applied to the slot when an image arrives.
+//
+// A kept image that is not visible at start is only checked then (it is a
+// bitmap, and how large); its pixels are read when they are first needed:
+// when it is made visible or the window is shown.
 
 #include <QObject>
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "platform/dialogs/CommonDialogs.h"
 #include "platform/gdi/Bitmap.h"
@@ -56,6 +61,12 @@ class TOverlayImageRow : public QObject {
   // Checks a radio by program; placement runs when it was not checked.
   void CheckPosition(int code);
 
+  // An image in the slot, or a kept one waiting to be read.
+  bool HoldsImage() const;
+  // Reads a kept image that waits into the slot, for the thumbnail or the
+  // frame. False (after the error box) when it cannot be read after all.
+  bool ReadWaitingImage();
+
   // Handlers.
   void RadioClick();        // image placement from the frame size of this moment
   void LoadClick();         // open dialog, then LoadFile
@@ -67,8 +78,9 @@ class TOverlayImageRow : public QObject {
   // the error box) and the row's own file can be chosen; then replaces the
   // row's image, keeps a copy in File() and applies placement and boxes.
   bool LoadFile(const QString& path);
-  // Start-up: brings back the image kept in File(), if there is one. False
-  // (after the error box) when it cannot be read; the file is left alone.
+  // Start-up: brings back the image kept in File(), if there is one; a
+  // hidden one waits. False (after the error box) when it cannot be read;
+  // the file is left alone.
   bool Restore();
 
  private:
@@ -80,7 +92,14 @@ class TOverlayImageRow : public QObject {
   void ApplyPlacementAndBoxes();
   void ShowThumbnail(TBitmap* picture);  // nullptr: blank
 
+  // A kept image not read yet: its size, and its place from the last placement.
+  struct WaitingImage {
+    int width = 0, height = 0;
+    int x = 0, y = 0;
+  };
+
   const int index_;
+  std::optional<WaitingImage> waiting_;
   TImageOverlaySlots& slots_;
   VOduduDudiviv& engine_;
   const orvex::dialogs::FileDialogOptions& openDialog_;

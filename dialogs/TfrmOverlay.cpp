@@ -9,16 +9,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "dialogs/OverlayPlacement.h"
 #include "dialogs/TOverlayImageRow.h"
+#include "dialogs/Utf8LengthValidator.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
 #include "settings/OverlaySettings.h"
 
 using orvex::dialogs::CommonDialogs;
+using orvex::settings::kMaxOverlayTextBytes;
 using orvex::settings::TOverlaySettings;
 
 namespace {
@@ -89,6 +92,7 @@ TfrmOverlay::TfrmOverlay(VOduduDudiviv& engine)
   BuildImageGroup();
 
   connect(Edit1, &QLineEdit::textChanged, this, &TfrmOverlay::Edit1Change);
+  connect(Edit1, &QLineEdit::inputRejected, this, &TfrmOverlay::Edit1Rejected);
   connect(JvXPButton1, &QPushButton::clicked, this, &TfrmOverlay::JvXPButton1Click);
   connect(btnReset1, &QPushButton::clicked, this, &TfrmOverlay::btnReset1Click);
   connect(cbNegative, &QCheckBox::clicked, this, &TfrmOverlay::cbNegativeClick);
@@ -142,6 +146,10 @@ void TfrmOverlay::BuildTextGroup() {
   Edit1 = new QLineEdit("Overlay Text", group);
   Edit1->setObjectName("Edit1");
   Edit1->setToolTip(kOverlayTextHint);
+  // Every text the store holds fits whole (a UTF-8 byte is at least one
+  // character), and none longer than it holds can be typed.
+  Edit1->setMaxLength(static_cast<int>(kMaxOverlayTextBytes));
+  Edit1->setValidator(new TUtf8LengthValidator(kMaxOverlayTextBytes, Edit1));
   grid->addWidget(Edit1, 0, 1, 1, 3);
 
   auto* look = new QHBoxLayout;
@@ -217,6 +225,23 @@ int TfrmOverlay::TextPositionCode() const {
 }
 
 void TfrmOverlay::Edit1Change() { engine_.setTextOverlay_String(Edit1->text().toStdString()); }
+
+void TfrmOverlay::Edit1Rejected() {
+  QToolTip::showText(Edit1->mapToGlobal(QPoint(0, Edit1->height())), OverlayTextLimitText(), Edit1);
+}
+
+QString OverlayTextLimitText() {
+  return QString(
+             "The overlay text cannot be longer: at most %1 bytes are kept, and a letter beyond plain "
+             "ASCII takes 2 to 4 of them.")
+      .arg(kMaxOverlayTextBytes);
+}
+
+// Kept images that wait are read when the window is first seen, for their thumbnails.
+void TfrmOverlay::showEvent(QShowEvent* event) {
+  TForm::showEvent(event);
+  for (auto& row : rows_) row->ReadWaitingImage();
+}
 
 void TfrmOverlay::JvXPButton1Click() {
   if (const auto choice = CommonDialogs().ChooseFont(this, FontDialog1)) {

@@ -67,6 +67,7 @@ class TfrmOverlay : public TForm {
 
   // Handlers of the text group.
   void Edit1Change();
+  void Edit1Rejected();  // typing beyond the longest text the store holds
   void JvXPButton1Click();
   void btnReset1Click();
   void cbNegativeClick();
@@ -80,6 +81,9 @@ class TfrmOverlay : public TForm {
   void LoadSettings();
   // Writes the overlay group; throws reg::ERegistryException when it cannot.
   void SaveSettings();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildTextGroup();
@@ -97,6 +101,9 @@ class TfrmOverlay : public TForm {
   std::array<QRadioButton*, 6> textRadios_{};  // by position code
   std::array<std::unique_ptr<TOverlayImageRow>, kImageRows> rows_;
 };
+
+// What the user is told when the overlay text cannot grow any longer.
+QString OverlayTextLimitText();
 
 // The engine's font for a font dialog choice, and back.
 TFont ToEngineFont(const orvex::dialogs::FontChoice& choice);

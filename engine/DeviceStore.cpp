@@ -44,7 +44,10 @@ bool ReadValue(const TRegistry& reg, const TDeviceValueDef& def, TDeviceValue& v
     case dv_Binary: {
       const auto size = reg.ReadInteger(std::string(def.Name) + "Size");
       const auto bytes = reg.ReadBinaryData(def.Name);
-      if (!size || !bytes || static_cast<std::size_t>(*size) != bytes->size()) return false;
+      // Blocks of another size belong to no version of these records.
+      if (!size || !bytes || *size != def.BinarySize ||
+          bytes->size() != static_cast<std::size_t>(def.BinarySize))
+        return false;
       value.Bytes.assign(bytes->begin(), bytes->end());
       return true;
     }
@@ -117,7 +120,9 @@ void LoadFormats(const std::string& key, std::vector<std::string>& sizes, std::v
         const auto name = ListName(prefix, i);
         if (!reg.ValueExists(name)) break;
         const auto text = reg.ReadString(name);
-        if (text && !text->empty()) list->push_back(*text);
+        // An entry is one line of a list the dialogs show line by line.
+        if (text && !text->empty() && text->find_first_of("\r\n") == std::string::npos)
+          list->push_back(*text);
       }
     }
   });

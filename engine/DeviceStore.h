@@ -21,7 +21,8 @@ void EnsureVersion();
 bool LoadDevice(const std::string& key, TDeviceValues& values, int count);
 void SaveDevice(const std::string& key, const TDeviceValues& values);
 
-// The "FMT%.3u" and "SUB%.3u" lists, from 000 up to the first missing number.
+// The "FMT%.3u" and "SUB%.3u" lists, from 000 up to the first missing number;
+// entries that are empty or not one line are skipped.
 void LoadFormats(const std::string& key, std::vector<std::string>& sizes, std::vector<std::string>& subtypes);
 void SaveFormats(const std::string& key, const std::vector<std::string>& sizes,
                  const std::vector<std::string>& subtypes);

@@ -32,6 +32,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   for (const auto& line : lines) text += line + "\n";
   return text;
 }
+
+// An index read from the store names an entry of its list, else the first.
+int StoredIndex(int index, int count) { return index >= 0 && index < count ? index : 0; }
+
+// A device without inputs still has its one "-Default-" input 0.
+int InputCount(const std::string& inputsText) {
+  return std::max(1, static_cast<int>(TextLines(inputsText).size()));
+}
 }  // namespace
 
 TDevices* TVdvWorker::DeviceList(TDevicesKind kind) const {
@@ -117,6 +125,10 @@ bool TVdvWorker::BindVideoDevice() {
     d.VideoReady = d.Sizes.Count() > 0;
   }
   d.VideoInputsText = d.VideoValues.Text(vv_VideoInputs);
+  TDeviceValues& v = d.VideoValues;
+  v.SetInt(vv_VideoSize, StoredIndex(v.Int(vv_VideoSize), d.Sizes.Count()));
+  v.SetInt(vv_VideoInput, StoredIndex(v.Int(vv_VideoInput), InputCount(d.VideoInputsText)));
+  v.SetInt(vv_VideoSubtype, StoredIndex(v.Int(vv_VideoSubtype), static_cast<int>(d.Subtypes.size())));
   device_store::SaveDevice(d.Video.Info.Key, d.VideoValues);
   bindingVideo_ = false;
   if (d.VideoReady) {
@@ -177,6 +189,8 @@ bool TVdvWorker::BindAudioDevice() {
   if (!d.AudioValues.Bool(av_DeviceDiscovered) && DiscoverAudioDevice())
     d.AudioValues.SetBool(av_DeviceDiscovered, true);
   d.AudioInputsText = d.AudioValues.Text(av_AudioInputs);
+  d.AudioValues.SetInt(av_AudioInput,
+                       StoredIndex(d.AudioValues.Int(av_AudioInput), InputCount(d.AudioInputsText)));
   device_store::SaveDevice(d.Audio.Info.Key, d.AudioValues);
   const bool discovered = d.AudioValues.Bool(av_DeviceDiscovered);
   if (discovered) {
@@ -257,10 +271,10 @@ bool TVdvWorker::RouteVideoInput() {
 }
 
 void TVdvWorker::RouteAudioInput() {
-  const int count = static_cast<int>(TextLines(Devices.AudioInputsText).size());
-  if (Devices.AudioValues.Int(av_AudioInput) >= count) Devices.AudioValues.SetInt(av_AudioInput, 0);
   const auto lines = TextLines(Devices.AudioInputsText);
-  const int input = Devices.AudioValues.Int(av_AudioInput);
+  const int count = static_cast<int>(lines.size());
+  const int input = StoredIndex(Devices.AudioValues.Int(av_AudioInput), count);
+  Devices.AudioValues.SetInt(av_AudioInput, input);
   Devices.AudioValues.SetText(av_AudioInputName, input < count ? lines[input] : "");
 }
 
@@ -290,7 +304,7 @@ void TVdvWorker::SetCompressor(bool video, int index) {
 bool TVdvWorker::ResolveVideoSize(int index, int& width, int& height) {
   TBoundDevices& d = Devices;
   if (index == -1) {
-    if (d.VideoValues.Int(vv_VideoSize) >= d.Sizes.Count()) d.VideoValues.SetInt(vv_VideoSize, 0);
+    d.VideoValues.SetInt(vv_VideoSize, StoredIndex(d.VideoValues.Int(vv_VideoSize), d.Sizes.Count()));
     index = d.VideoValues.Int(vv_VideoSize);
   }
   if (d.Video.Info.IsDV) {

@@ -1,5 +1,7 @@
 #include "settings/OverlaySettings.h"
 
+#include <algorithm>
+
 #include "platform/registry/Utf.h"
 #include "settings/SettingsStore.h"
 
@@ -37,6 +39,10 @@ const std::vector<SettingsField<T>>& Fields() {
 
 int Position(int code) { return code >= 0 && code <= 5 ? code : 0; }
 
+// Beyond these no font draws, and the pixel height would overflow.
+constexpr int kMinFontSize = 1;
+constexpr int kMaxFontSize = 500;
+
 }  // namespace
 
 TOverlaySettings TOverlaySettings::Read() {
@@ -46,6 +52,7 @@ TOverlaySettings TOverlaySettings::Read() {
   // the font's own.
   if (s.OverlayFontName.empty()) s.OverlayFontName = kDefaultOverlayFontName;
   s.OverlayFontName = std::string(reg::CodePointPrefix(s.OverlayFontName, kMaxFontNameLength));
+  s.OverlayFontSize = std::clamp(s.OverlayFontSize, kMinFontSize, kMaxFontSize);
   s.OverlayTextPosition = Position(s.OverlayTextPosition);
   s.Image1Position = Position(s.Image1Position);
   s.Image2Position = Position(s.Image2Position);

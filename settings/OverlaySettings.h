@@ -4,11 +4,16 @@
 // position codes: 0 Top Left, 1 Top, 2 Top Right, 3 Bottom Left, 4 Bottom,
 // 5 Bottom Right. Colours are COLORREF values, 0x00BBGGRR.
 
+#include <cstddef>
 #include <string>
+
+#include "platform/registry/KeyTree.h"
 
 namespace orvex::settings {
 
 inline constexpr const char* kDefaultOverlayFontName = "MS Sans Serif";
+// The longest overlay text the store holds, in bytes of UTF-8.
+inline constexpr std::size_t kMaxOverlayTextBytes = reg::kMaxValueDataSize;
 // Longest face name a font takes, in characters.
 inline constexpr int kMaxFontNameLength = 31;
 
@@ -36,7 +41,8 @@ struct TOverlaySettings {
   bool Image3Visible = false;
 
   // Reads the group. Positions outside 0..5 become 0; an empty or missing
-  // font name leaves "MS Sans Serif", a longer one is cut to 31 characters.
+  // font name leaves "MS Sans Serif", a longer one is cut to 31 characters;
+  // the font size is kept within 1..500 points.
   static TOverlaySettings Read();
   // Throws reg::ERegistryException when the store cannot be written.
   void Write() const;

@@ -14,10 +14,15 @@ namespace {
 constexpr std::size_t kFileHeader = 14;
 constexpr std::uint64_t kMaxFileBytes = std::uint64_t(Bitmap::kMaxBytes) + (1u << 20);
 
+// The bytes of a file, or of its head only: Size() is what can be read,
+// Total() the length of the whole file.
 class Bytes {
  public:
-  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size), total_(size) {}
+  Bytes(const std::uint8_t* data, std::size_t size, std::uint64_t total)
+      : data_(data), size_(size), total_(total) {}
   std::size_t Size() const { return size_; }
+  std::uint64_t Total() const { return total_; }
   bool Has(std::uint64_t offset, std::uint64_t count) const {
     return offset <= size_ && count <= size_ - offset;
   }
@@ -33,6 +38,7 @@ class Bytes {
  private:
   const std::uint8_t* data_;
   std::size_t size_;
+  std::uint64_t total_;
 };
 
 // One colour channel of a 16- or 32-bit pixel, widened to 8 bits by
@@ -146,10 +152,10 @@ bool CheckFormat(const Header& h, std::string* error) {
   if (h.width <= 0 || h.height <= 0)
     return Fail(error, "the image size " + std::to_string(h.width) + "x" + std::to_string(h.height) +
                            " is not valid");
-  if (h.width > Bitmap::kMaxDimension || h.height > Bitmap::kMaxDimension ||
-      h.width * h.height > kMaxBmpPixels)
+  if (h.width > kMaxBmpSide || h.height > kMaxBmpSide || h.width * h.height > kMaxBmpPixels)
     return Fail(error, "the image size " + std::to_string(h.width) + "x" + std::to_string(h.height) +
-                           " is too large");
+                           " is too large (at most " + std::to_string(kMaxBmpSide) +
+                           " pixels a side and 256 MB)");
   return true;
 }
 
@@ -186,11 +192,13 @@ bool ParseHeader(const Bytes& b, Header& h, std::string* error) {
   } else {
     h.dataStart = offBits;
   }
-  if (h.dataStart > b.Size())
+  if (h.dataStart > b.Total())
     return Fail(error,
                 "the pixel data offset " + std::to_string(h.dataStart) + " lies past the end of the file");
   // A short colour table (the pixel data starts early) keeps the entries it has.
-  const std::uint64_t present = std::min<std::uint64_t>(wanted, (h.dataStart - h.paletteStart) / entry);
+  const std::uint64_t readable = b.Size() > h.paletteStart ? b.Size() - h.paletteStart : 0;
+  const std::uint64_t present =
+      std::min<std::uint64_t>({wanted, (h.dataStart - h.paletteStart) / entry, readable / entry});
   h.colors = int(present);
   for (int i = 0; i < h.colors; ++i) {
     const std::size_t at = h.paletteStart + std::size_t(i) * entry;
@@ -205,7 +213,7 @@ bool IsRle(const Header& h) { return h.compression == BI_RLE8 || h.compression =
 // large allocation.
 bool CheckData(const Bytes& b, const Header& h, std::string* error) {
   if (IsRle(h)) {
-    const std::int64_t dataBytes = std::int64_t(b.Size() - h.dataStart);
+    const std::int64_t dataBytes = std::int64_t(b.Total() - h.dataStart);
     if (h.width * h.height > (std::int64_t(1) << 20) + 256 * dataBytes)
       return Fail(error, "the image size " + std::to_string(h.width) + "x" + std::to_string(h.height) +
                              " is too large for its compressed data");
@@ -213,7 +221,7 @@ bool CheckData(const Bytes& b, const Header& h, std::string* error) {
   }
   const std::int64_t stride = ((h.width * h.bitCount + 31) / 32) * 4;
   const std::int64_t rowBytes = (h.width * h.bitCount + 7) / 8;
-  if (!b.Has(h.dataStart, std::uint64_t(stride * (h.height - 1) + rowBytes)))
+  if (h.dataStart + std::uint64_t(stride * (h.height - 1) + rowBytes) > b.Total())
     return Fail(error, "the file is truncated in its pixel data");
   return true;
 }
@@ -316,23 +324,53 @@ bool LoadBitmapFromMemory(const void* data, std::size_t size, Bitmap& out, std::
   return true;
 }
 
-bool LoadBitmapFromFile(const std::string& path, Bitmap& out, std::string* error, PixelFormat format) {
-  std::ifstream file(path, std::ios::binary);
+namespace {
+
+// Opens a bitmap file and tells its length, refusing what is no bitmap or too long.
+bool OpenBitmapFile(const std::string& path, std::ifstream& file, std::uint64_t& size, std::string* error) {
+  file.open(path, std::ios::binary);
   if (!file) return Fail(error, path + ": " + std::strerror(errno));
   char signature[2] = {};
   file.read(signature, 2);
   if (file.gcount() < 2 || signature[0] != 'B' || signature[1] != 'M')
     return Fail(error, path + ": not a Windows bitmap file");
   file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  if (size < 0 || std::uint64_t(size) > kMaxFileBytes) return Fail(error, path + ": the file is too large");
-  std::vector<std::uint8_t> content(static_cast<std::size_t>(size));
+  const std::streamoff end = file.tellg();
+  if (end < 0 || std::uint64_t(end) > kMaxFileBytes) return Fail(error, path + ": the file is too large");
+  size = std::uint64_t(end);
   file.seekg(0);
-  file.read(reinterpret_cast<char*>(content.data()), size);
-  if (file.gcount() != size) return Fail(error, path + ": the file could not be read");
+  return true;
+}
+
+}  // namespace
+
+bool LoadBitmapFromFile(const std::string& path, Bitmap& out, std::string* error, PixelFormat format) {
+  std::ifstream file;
+  std::uint64_t size = 0;
+  if (!OpenBitmapFile(path, file, size, error)) return false;
+  std::vector<std::uint8_t> content(static_cast<std::size_t>(size));
+  file.read(reinterpret_cast<char*>(content.data()), std::streamsize(size));
+  if (std::uint64_t(file.gcount()) != size) return Fail(error, path + ": the file could not be read");
   std::string why;
   if (!LoadBitmapFromMemory(content.data(), content.size(), out, &why, format))
     return Fail(error, path + ": " + why);
+  return true;
+}
+
+bool ReadBitmapFileSize(const std::string& path, int& width, int& height, std::string* error) {
+  std::ifstream file;
+  std::uint64_t size = 0;
+  if (!OpenBitmapFile(path, file, size, error)) return false;
+  // Headers, masks and colour table fit well within this.
+  std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, 64 * 1024)));
+  file.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+  if (std::size_t(file.gcount()) != head.size()) return Fail(error, path + ": the file could not be read");
+  const Bytes bytes(head.data(), head.size(), size);
+  Header h;
+  std::string why;
+  if (!ParseHeader(bytes, h, &why) || !CheckData(bytes, h, &why)) return Fail(error, path + ": " + why);
+  width = int(h.width);
+  height = int(h.height);
   return true;
 }
 

@@ -9,9 +9,10 @@
 // missing signature, a header or colour table cut short, pixel data shorter
 // than the rows need, a pixel data offset inside the header or past the end,
 // bad masks, an unsupported depth or compression, or a size above
-// kMaxBmpPixels (checked before anything is allocated; an RLE file must also
-// not claim more than 256 pixels per byte of its data beyond the first
-// million). Pixels an RLE file skips take colour 0 of its table.
+// kMaxBmpSide a side or kMaxBmpPixels (256 MB at 32 bits per pixel; checked
+// before anything is allocated; an RLE file must also not claim more than 256
+// pixels per byte of its data beyond the first million). Pixels an RLE file
+// skips take colour 0 of its table.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,7 @@
 
 namespace orvex::gdi {
 
+constexpr std::int64_t kMaxBmpSide = 16384;
 constexpr std::int64_t kMaxBmpPixels = std::int64_t(1) << 26;  // e.g. 8192 x 8192
 
 // On success `out` holds the picture (bottom-up, in `format`: Rgb24 or
@@ -33,5 +35,10 @@ bool LoadBitmapFromMemory(const void* data, std::size_t size, Bitmap& out, std::
 // "/home/me/logo.bmp: not a Windows bitmap file".
 bool LoadBitmapFromFile(const std::string& path, Bitmap& out, std::string* error,
                         PixelFormat format = PixelFormat::Rgb32);
+
+// The size of the picture in a file, after every check a load makes except
+// those of the pixel data itself, which is not read; the message on failure
+// is the one LoadBitmapFromFile would give.
+bool ReadBitmapFileSize(const std::string& path, int& width, int& height, std::string* error);
 
 }  // namespace orvex::gdi

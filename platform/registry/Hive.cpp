@@ -202,8 +202,8 @@ void Hive::Refresh(bool folderLocked, Notices& notices) {
   const Digest digest = DigestOf(bytes);
   if (loaded_ && digest_ == digest) return;
   auto tree = std::make_unique<KeyNode>();
-  const std::string problem = ParseRegFile(bytes, RootName(root_), *tree);
-  if (problem.empty()) {
+  const RegFileProblems problems = ParseRegFile(bytes, RootName(root_), *tree);
+  if (problems.None()) {
     AdoptTree(std::move(tree), digest);
     blocked_.clear();
   } else if (!folderLocked) {
@@ -212,7 +212,7 @@ void Hive::Refresh(bool folderLocked, Notices& notices) {
     FolderLock lock(folder_);
     Refresh(true, notices);
   } else {
-    SetAside(problem, digest, notices);
+    SetAside(problems, std::move(tree), digest, notices);
   }
 }
 
@@ -223,7 +223,25 @@ void Hive::AdoptTree(std::unique_ptr<KeyNode> base, std::optional<Digest> digest
   loaded_ = true;
 }
 
-void Hive::SetAside(const std::string& reason, const Digest& digest, Notices& notices) {
+namespace {
+
+std::string ProblemNotice(const RegFileProblems& problems, const fs::path& file) {
+  if (!problems.unreadable.empty())
+    return "The settings file " + Quoted(file) + " could not be read (" + problems.unreadable + ")";
+  const std::size_t n = problems.droppedLines;
+  return std::to_string(n) + (n == 1 ? " line" : " lines") + " of the settings file " + Quoted(file) +
+         (n == 1 ? " could not be read and was dropped (" : " could not be read and were dropped (first ") +
+         problems.firstDropped + "); every other setting in it is used";
+}
+
+}  // namespace
+
+// Only called under the folder lock. What could be read of the file is kept
+// (nothing of a file that is no settings file at all); the file itself goes
+// aside untouched, and what was kept replaces it at once, so that it does
+// not depend on a later save.
+void Hive::SetAside(const RegFileProblems& problems, std::unique_ptr<KeyNode> kept, const Digest& digest,
+                    Notices& notices) {
   const std::string base = file_.string() + ".corrupt-" + TimeSuffix();
   int error = EEXIST;
   fs::path aside;
@@ -236,17 +254,28 @@ void Hive::SetAside(const std::string& reason, const Digest& digest, Notices& no
     blocked_.clear();
     return;
   }
-  const std::string what = "The settings file " + Quoted(file_) + " could not be read (" + reason + ")";
-  // A file that stays in place keeps its digest, so it is not read as new
-  // (and reported again) at every open.
-  AdoptTree(std::make_unique<KeyNode>(), error == 0 ? std::nullopt : std::optional<Digest>(digest));
-  if (error == 0) {
-    blocked_.clear();
-    notices.push_back(what + " and was kept as " + Quoted(aside) + "; default settings are used.");
-  } else {
-    blocked_ = what + " and could not be set aside (" + ErrnoText(error) + "); it is left as it is.";
+  const std::string what = ProblemNotice(problems, file_);
+  const bool salvaged = problems.unreadable.empty();
+  if (error != 0) {
+    // A file that stays in place keeps its digest, so it is not read as new
+    // (and reported again) at every open.
+    AdoptTree(std::move(kept), digest);
+    blocked_ = what + "; it could not be set aside (" + ErrnoText(error) + "), so it is left as it is.";
     notices.push_back(blocked_);
+    return;
   }
+  blocked_.clear();
+  const std::string keptText = FormatRegFile(*kept, RootName(root_));
+  AdoptTree(std::move(kept), std::nullopt);
+  if (!salvaged) {
+    notices.push_back(what + " and was kept as " + Quoted(aside) + "; default settings are used.");
+    return;
+  }
+  const RegResult written = WriteFile(keptText);
+  notices.push_back(what + ". The file as it was is kept as " + Quoted(aside) + "." +
+                    (written.ok() ? ""
+                                  : " The settings read from it could not be saved yet (" + written.message +
+                                        "); the next save tries again."));
 }
 
 RegResult Hive::CheckWritable() const {

@@ -14,6 +14,8 @@
 
 namespace orvex::reg {
 
+struct RegFileProblems;
+
 class Hive {
  public:
   static std::shared_ptr<Hive> ForRoot(Root root);
@@ -49,7 +51,8 @@ class Hive {
   static Digest DigestOf(std::string_view bytes);
   void Refresh(bool folderLocked, Notices& notices);
   void AdoptTree(std::unique_ptr<KeyNode> base, std::optional<Digest> digest);
-  void SetAside(const std::string& reason, const Digest& digest, Notices& notices);
+  void SetAside(const RegFileProblems& problems, std::unique_ptr<KeyNode> kept, const Digest& digest,
+                Notices& notices);
   RegResult CheckWritable() const;
   RegResult WriteFile(const std::string& text);
   void RemoveStaleTemporaries() const;

@@ -1,6 +1,7 @@
 #include "platform/registry/KeyTree.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/registry/Utf.h"
 
@@ -109,29 +110,25 @@ void KeyNode::Clear() {
 
 const RegValue* KeyNode::Value(std::string_view name) const {
   const auto it = valueIndex_.find(FoldCase(name));
-  return it == valueIndex_.end() ? nullptr : &values_[it->second].value;
+  return it == valueIndex_.end() ? nullptr : &it->second->value;
 }
 
 void KeyNode::SetValue(std::string_view name, RegValue value) {
   std::string folded = FoldCase(name);
   const auto it = valueIndex_.find(folded);
   if (it != valueIndex_.end()) {
-    values_[it->second].value = std::move(value);
+    it->second->value = std::move(value);
     return;
   }
-  valueIndex_.emplace(folded, values_.size());
-  values_.push_back({std::string(name), std::move(folded), std::move(value)});
+  values_.push_back({std::string(name), folded, std::move(value)});
+  valueIndex_.emplace(std::move(folded), std::prev(values_.end()));
 }
 
 bool KeyNode::RemoveValue(std::string_view name) {
   const auto it = valueIndex_.find(FoldCase(name));
   if (it == valueIndex_.end()) return false;
-  const std::size_t place = it->second;
+  values_.erase(it->second);
   valueIndex_.erase(it);
-  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
-  for (auto& [folded, index] : valueIndex_) {
-    if (index > place) --index;
-  }
   return true;
 }
 

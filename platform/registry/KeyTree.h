@@ -2,6 +2,7 @@
 // The keys and values of one registry root, held in memory.
 
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -88,13 +89,14 @@ class KeyNode {
   // Sub-keys in the order Windows lists them (by upper-cased name); values
   // in the order they were first written.
   std::vector<const KeyNode*> Children() const;
-  const std::vector<NamedValue>& Values() const { return values_; }
+  const std::list<NamedValue>& Values() const { return values_; }
 
  private:
   std::string name_;
   std::map<std::string, std::unique_ptr<KeyNode>> children_;  // by folded name
-  std::vector<NamedValue> values_;
-  std::map<std::string, std::size_t, std::less<>> valueIndex_;  // folded name to place in values_
+  // A list, so that removing a value costs the same however many there are.
+  std::list<NamedValue> values_;
+  std::map<std::string, std::list<NamedValue>::iterator, std::less<>> valueIndex_;  // by folded name
 };
 
 }  // namespace orvex::reg

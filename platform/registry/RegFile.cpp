@@ -31,24 +31,22 @@ std::optional<std::uint32_t> ParseHexNumber(std::string_view digits) {
   return value;
 }
 
-// Text of the file as UTF-8, from any of the encodings we accept.
-std::optional<std::string> DecodeFile(std::string_view bytes, std::string& error) {
-  std::optional<std::string> text;
-  if (StartsWith(bytes, "\xFF\xFE")) {
-    text = Utf16ToUtf8(bytes.substr(2), false);
-  } else if (StartsWith(bytes, "\xFE\xFF")) {
-    text = Utf16ToUtf8(bytes.substr(2), true);
-  } else {
-    if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    if (IsValidUtf8(bytes)) text = std::string(bytes);
-  }
-  if (!text) {
-    error = "the text is neither UTF-8 nor UTF-16 with a byte-order mark";
-  } else if (text->find('\0') != std::string::npos) {
-    error = "the text holds zero characters";
-    text.reset();
-  }
-  return text;
+// Text of the file as UTF-8. Bytes that do not decode stay invalid UTF-8,
+// so that only the lines holding them are dropped.
+std::string DecodeFile(std::string_view bytes) {
+  if (StartsWith(bytes, "\xFF\xFE")) return Utf16ToUtf8Marked(bytes.substr(2), false);
+  if (StartsWith(bytes, "\xFE\xFF")) return Utf16ToUtf8Marked(bytes.substr(2), true);
+  // Without a byte-order mark, UTF-16 shows in the header's first letter.
+  if (bytes.size() >= 2 && bytes[0] != '\0' && bytes[1] == '\0') return Utf16ToUtf8Marked(bytes, false);
+  if (bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] != '\0') return Utf16ToUtf8Marked(bytes, true);
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  return std::string(bytes);
+}
+
+// Hex data goes on in lines of hex digits, commas and blanks only; anything
+// else is the next entry of a file whose hex data stopped early.
+bool IsHexContinuation(std::string_view line) {
+  return line.find_first_not_of("0123456789abcdefABCDEF, \t\\") == std::string_view::npos;
 }
 
 class Parser {
@@ -56,56 +54,79 @@ class Parser {
   Parser(std::string_view text, std::string_view rootName, KeyNode& tree)
       : text_(text), rootName_(rootName), tree_(tree) {}
 
-  std::string Run() {
-    std::string_view line;
+  RegFileProblems Run() {
     // An empty file holds nothing to keep; it is not a broken one.
     if (text_.find_first_not_of(" \t\r\n") == std::string_view::npos) return {};
-    if (!NextLine(line)) return error_;
+    std::string_view line;
+    NextLine(line);
     line = Trim(line);
     if (line != kHeader && line != kHeader4) {
-      Fail("the first line is not \"" + std::string(kHeader) + "\"");
-      return error_;
+      problems_.unreadable = "the first line is not \"" + std::string(kHeader) + "\"";
+      return problems_;
     }
     while (NextLine(line)) {
+      const std::size_t first = lineNo_;
       line = Trim(line);
       if (line.empty() || line.front() == ';') continue;
-      const bool ok = line.front() == '[' ? Section(line) : ValueLine(line);
-      if (!ok) return error_;
+      std::string why;
+      if (!CheckLine(line, why) || !(line.front() == '[' ? Section(line, why) : ValueLine(line, why))) {
+        if (line.front() == '[') LoseKey(first);
+        Drop(first, why);
+      }
     }
-    return error_;
+    return problems_;
   }
 
  private:
   bool NextLine(std::string_view& line) {
-    if (pos_ >= text_.size() || !error_.empty()) return false;
+    if (pos_ >= text_.size()) return false;
     std::size_t end = text_.find('\n', pos_);
     if (end == std::string_view::npos) end = text_.size();
     line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     ++lineNo_;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.size() > kMaxLineLength) return Fail("the line is too long");
     return true;
   }
 
-  bool Fail(const std::string& what) {
-    if (error_.empty()) error_ = "line " + std::to_string(lineNo_) + ": " + what;
+  static bool CheckLine(std::string_view line, std::string& why) {
+    if (line.size() > kMaxLineLength) {
+      why = "the line is too long";
+    } else if (line.find('\0') != std::string_view::npos) {
+      why = "the line holds zero characters";
+    } else if (!IsValidUtf8(line)) {
+      why = "the line is neither UTF-8 nor UTF-16 text";
+    } else {
+      return true;
+    }
     return false;
   }
 
-  bool Section(std::string_view line) {
-    if (line.size() < 2 || line.back() != ']') return Fail("a key line must end with \"]\"");
+  void Drop(std::size_t firstLine, const std::string& why) {
+    if (problems_.droppedLines == 0)
+      problems_.firstDropped = "line " + std::to_string(firstLine) + ": " + why;
+    problems_.droppedLines += lineNo_ - firstLine + 1;
+  }
+
+  // Values below a key line that could not be read belong nowhere we know.
+  void LoseKey(std::size_t line) {
+    current_ = nullptr;
+    lostKeyLine_ = line;
+  }
+
+  bool Section(std::string_view line, std::string& why) {
+    if (line.size() < 2 || line.back() != ']') return Why(why, "a key line must end with \"]\"");
     std::string_view inner = line.substr(1, line.size() - 2);
     const bool remove = !inner.empty() && inner.front() == '-';
     if (remove) inner.remove_prefix(1);
     const std::size_t cut = inner.find('\\');
-    if (!EqualsIgnoringCase(inner.substr(0, cut), rootName_)) {
-      return Fail("the key is not under " + std::string(rootName_));
-    }
+    if (!EqualsIgnoringCase(inner.substr(0, cut), rootName_))
+      return Why(why, "the key is not under " + std::string(rootName_));
     const auto path = SplitKeyPath(cut == std::string_view::npos ? std::string_view() : inner.substr(cut));
-    if (!path) return Fail("invalid key name");
+    if (!path) return Why(why, "invalid key name");
+    if (remove && path->empty()) return Why(why, "the root itself cannot be deleted");
+    lostKeyLine_ = 0;
     if (remove) {
-      if (path->empty()) return Fail("the root itself cannot be deleted");
       tree_.RemoveTree(*path);
       current_ = nullptr;
     } else {
@@ -114,9 +135,14 @@ class Parser {
     return true;
   }
 
+  static bool Why(std::string& why, std::string text) {
+    why = std::move(text);
+    return false;
+  }
+
   // Text between quotes; `rest` starts behind the opening quote and ends
   // behind the closing one. Only \\ and \" are escapes, as for regedit.
-  bool Quoted(std::string_view& rest, std::string& out) {
+  static bool Quoted(std::string_view& rest, std::string& out, std::string& why) {
     for (std::size_t i = 0; i < rest.size(); ++i) {
       const char c = rest[i];
       if (c == '"') {
@@ -126,55 +152,57 @@ class Parser {
       if (c == '\\' && i + 1 < rest.size() && (rest[i + 1] == '\\' || rest[i + 1] == '"')) ++i;
       out += rest[i];
     }
-    return Fail("a text has no closing quote");
+    return Why(why, "a text has no closing quote");
   }
 
-  bool ValueLine(std::string_view line) {
-    if (line.front() != '"' && line.front() != '@') return Fail("unexpected text");
-    if (!current_) return Fail("a value outside of a key");
+  bool ValueLine(std::string_view line, std::string& why) {
+    if (line.front() != '"' && line.front() != '@') return Why(why, "unexpected text");
+    if (!current_ && lostKeyLine_ != 0)
+      return Why(why, "its key (line " + std::to_string(lostKeyLine_) + ") could not be read");
+    if (!current_) return Why(why, "a value outside of a key");
     std::string name;
     std::string_view rest = line.substr(1);
-    if (line.front() == '"' && !Quoted(rest, name)) return false;
-    if (!IsValidValueName(name)) return Fail("invalid value name");
+    if (line.front() == '"' && !Quoted(rest, name, why)) return false;
+    if (!IsValidValueName(name)) return Why(why, "invalid value name");
     rest = Trim(rest);
-    if (rest.empty() || rest.front() != '=') return Fail("\"=\" is missing");
+    if (rest.empty() || rest.front() != '=') return Why(why, "\"=\" is missing");
     rest = Trim(rest.substr(1));
     if (rest == "-") {
       current_->RemoveValue(name);
       return true;
     }
     RegValue value;
-    if (!Data(rest, value)) return false;
-    if (value.data.size() > kMaxValueDataSize) return Fail("the value is too large");
+    if (!Data(rest, value, why)) return false;
+    if (value.data.size() > kMaxValueDataSize) return Why(why, "the value is too large");
     current_->SetValue(name, std::move(value));
     return true;
   }
 
-  bool Data(std::string_view rest, RegValue& value) {
+  bool Data(std::string_view rest, RegValue& value, std::string& why) {
     if (!rest.empty() && rest.front() == '"') {
       rest.remove_prefix(1);
       value.type = REG_SZ;
-      if (!Quoted(rest, value.data)) return false;
-      if (!Trim(rest).empty()) return Fail("unexpected text behind a text value");
+      if (!Quoted(rest, value.data, why)) return false;
+      if (!Trim(rest).empty()) return Why(why, "unexpected text behind a text value");
       return true;
     }
     if (StartsWith(rest, "dword:")) {
       const auto number = ParseHexNumber(Trim(rest.substr(6)));
-      if (!number) return Fail("a dword needs 1 to 8 hex digits");
+      if (!number) return Why(why, "a dword needs 1 to 8 hex digits");
       value = RegValue::Dword(static_cast<std::int32_t>(*number));
       return true;
     }
     if (StartsWith(rest, "hex:")) {
       value.type = REG_BINARY;
-      return Bytes(rest.substr(4), value.data);
+      return Bytes(rest.substr(4), value.data, why);
     }
     if (StartsWith(rest, "hex(")) {
       const std::size_t close = rest.find("):");
       const auto type =
           close == std::string_view::npos ? std::nullopt : ParseHexNumber(rest.substr(4, close - 4));
-      if (!type) return Fail("invalid hex(type)");
+      if (!type) return Why(why, "invalid hex(type)");
       value.type = *type;
-      if (!Bytes(rest.substr(close + 2), value.data)) return false;
+      if (!Bytes(rest.substr(close + 2), value.data, why)) return false;
       if (value.type == REG_SZ) {
         // UTF-16LE up to its terminating zero, as a Windows reader sees it.
         std::string text = Utf16ToUtf8Lossy(value.data);
@@ -182,18 +210,26 @@ class Parser {
       }
       return true;
     }
-    return Fail("unknown kind of value");
+    return Why(why, "unknown kind of value");
+  }
+
+  // The next line when it goes on with hex data; otherwise it stays unread.
+  bool NextHexLine(std::string_view& line) {
+    const std::size_t pos = pos_, lineNo = lineNo_;
+    if (NextLine(line) && IsHexContinuation(line)) return true;
+    pos_ = pos, lineNo_ = lineNo;
+    return false;
   }
 
   // Comma-separated hex bytes; a line ending in a backslash goes on in the next.
-  bool Bytes(std::string_view first, std::string& out) {
+  bool Bytes(std::string_view first, std::string& out, std::string& why) {
     std::string joined(Trim(first));
     while (!joined.empty() && joined.back() == '\\') {
       joined.pop_back();
       std::string_view next;
-      if (!NextLine(next)) return Fail("the hex data stops in the middle");
+      if (!NextHexLine(next)) return Why(why, "the hex data stops in the middle");
       joined += Trim(next);
-      if (joined.size() > kMaxLineLength) return Fail("the hex data is too long");
+      if (joined.size() > kMaxLineLength) return Why(why, "the hex data is too long");
     }
     std::string_view data = joined;
     if (Trim(data).empty()) return true;
@@ -201,7 +237,7 @@ class Parser {
       const std::size_t comma = data.find(',');
       const std::string_view digits = Trim(data.substr(0, comma));
       const auto byte = digits.size() <= 2 ? ParseHexNumber(digits) : std::nullopt;
-      if (!byte) return Fail("invalid hex byte");
+      if (!byte) return Why(why, "invalid hex byte");
       out += static_cast<char>(*byte);
       if (comma == std::string_view::npos) return true;
       data.remove_prefix(comma + 1);
@@ -212,9 +248,10 @@ class Parser {
   std::string_view rootName_;
   KeyNode& tree_;
   KeyNode* current_ = nullptr;
+  std::size_t lostKeyLine_ = 0;  // the key line the values now read would belong to, when it was dropped
   std::size_t pos_ = 0;
   std::size_t lineNo_ = 0;
-  std::string error_;
+  RegFileProblems problems_;
 };
 
 std::string Quote(std::string_view text) {
@@ -281,16 +318,15 @@ void AppendKey(std::string& out, const KeyNode& node, const std::string& path, b
 
 }  // namespace
 
-std::string ParseRegFile(std::string_view bytes, std::string_view rootName, KeyNode& tree) {
+RegFileProblems ParseRegFile(std::string_view bytes, std::string_view rootName, KeyNode& tree) {
   tree.Clear();
-  if (bytes.size() > kMaxFileSize)
-    return "the file is larger than " + std::to_string(kMaxFileSize) + " bytes";
-  std::string error;
-  const auto text = DecodeFile(bytes, error);
-  if (!text) return error;
-  error = Parser(*text, rootName, tree).Run();
-  if (!error.empty()) tree.Clear();
-  return error;
+  RegFileProblems problems;
+  if (bytes.size() > kMaxFileSize) {
+    problems.unreadable = "the file is larger than " + std::to_string(kMaxFileSize) + " bytes";
+    return problems;
+  }
+  const std::string text = DecodeFile(bytes);
+  return Parser(text, rootName, tree).Run();
 }
 
 std::string FormatRegFile(const KeyNode& tree, std::string_view rootName) {

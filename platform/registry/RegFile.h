@@ -15,9 +15,9 @@
 // so it is written as hex(1): its UTF-16LE bytes with the terminating zero,
 // which is REG_SZ to every reader of the format.
 //
-// We read UTF-8 (with or without byte-order mark) and UTF-16 LE or BE with a
-// byte-order mark, CRLF or LF, "REGEDIT4" files too, comments (";"), default
-// values ("@"), deletions ("[-key]", "name"=-) and hex(n) of any type.
+// We read UTF-8 (with or without byte-order mark) and UTF-16 LE or BE (with or
+// without byte-order mark), CRLF or LF, "REGEDIT4" files too, comments (";"),
+// default values ("@"), deletions ("[-key]", "name"=-) and hex(n) of any type.
 
 #include <cstddef>
 #include <string>
@@ -30,9 +30,26 @@ namespace orvex::reg {
 inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 inline constexpr std::size_t kMaxLineLength = 1024 * 1024;
 
+// What reading a file met that it could not use.
+struct RegFileProblems {
+  // Why the bytes are no registry file at all (no header, too large); then
+  // nothing was read from them.
+  std::string unreadable;
+  // Lines that could not be read and were left out.
+  std::size_t droppedLines = 0;
+  std::string firstDropped;  // "line 7: a dword needs 1 to 8 hex digits"
+
+  bool None() const { return unreadable.empty() && droppedLines == 0; }
+  // The reason the file is unreadable, else the first dropped line; empty
+  // when there was no problem.
+  std::string Summary() const { return unreadable.empty() ? firstDropped : unreadable; }
+};
+
 // Reads `bytes` into `tree` (cleared first); the sections must belong to
-// `rootName`. Answers an empty text, or what is wrong and on which line.
-std::string ParseRegFile(std::string_view bytes, std::string_view rootName, KeyNode& tree);
+// `rootName`. A line that cannot be read costs only what it holds: a value
+// line its value, a key line the values under it up to the next key line.
+// Every other line is read.
+RegFileProblems ParseRegFile(std::string_view bytes, std::string_view rootName, KeyNode& tree);
 
 std::string FormatRegFile(const KeyNode& tree, std::string_view rootName);
 

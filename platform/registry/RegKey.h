@@ -13,11 +13,13 @@
 // value, key by key) onto the file as it is on disk, under a lock on the
 // folder; where both wrote the same value, the later close wins.
 //
-// A file that cannot be read as a registry file is renamed to
+// A file with lines that cannot be read is renamed to
 // <file>.corrupt-YYYYMMDD-HHMMSS (with -2, -3... when taken), never
-// overwritten, and the root starts empty. A folder or file that cannot be
-// written makes every open for full access fail, as missing rights do on
-// Windows.
+// overwritten, and what could be read of it becomes the root's new file; a
+// notice tells how many lines were dropped. A file that is no registry file
+// at all is set aside the same way and the root starts empty. A folder or
+// file that cannot be written makes every open for full access fail, as
+// missing rights do on Windows.
 
 #include <filesystem>
 #include <functional>

@@ -53,14 +53,24 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes UTF-16; `lossy` replaces broken units instead of failing.
-std::optional<std::string> DecodeUtf16(std::string_view bytes, bool bigEndian, bool lossy) {
-  if (bytes.size() % 2 != 0 && !lossy) return std::nullopt;
+enum class Broken { Fail, Replace, Mark };
+
+// Decodes UTF-16; broken units fail the whole text, become U+FFFD, or
+// become the byte 0xFF.
+std::optional<std::string> DecodeUtf16(std::string_view bytes, bool bigEndian, Broken broken) {
+  if (bytes.size() % 2 != 0 && broken == Broken::Fail) return std::nullopt;
   const std::size_t units = bytes.size() / 2;
   const auto unit = [&](std::size_t i) -> char16_t {
     const auto a = static_cast<unsigned char>(bytes[2 * i]);
     const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
     return static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+  };
+  const auto putBroken = [&](std::string& out) {
+    if (broken == Broken::Mark) {
+      out += '\xFF';
+    } else {
+      AppendUtf8(out, 0xFFFD);
+    }
   };
   std::string out;
   out.reserve(units);
@@ -70,13 +80,13 @@ std::optional<std::string> DecodeUtf16(std::string_view bytes, bool bigEndian, b
       AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
       ++i;
     } else if (u >= 0xD800 && u <= 0xDFFF) {
-      if (!lossy) return std::nullopt;
-      AppendUtf8(out, 0xFFFD);
+      if (broken == Broken::Fail) return std::nullopt;
+      putBroken(out);
     } else {
       AppendUtf8(out, u);
     }
   }
-  if (bytes.size() % 2 != 0) AppendUtf8(out, 0xFFFD);
+  if (bytes.size() % 2 != 0) putBroken(out);
   return out;
 }
 
@@ -111,10 +121,14 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  return DecodeUtf16(bytes, bigEndian, false);
+  return DecodeUtf16(bytes, bigEndian, Broken::Fail);
 }
 
-std::string Utf16ToUtf8Lossy(std::string_view bytes) { return *DecodeUtf16(bytes, false, true); }
+std::string Utf16ToUtf8Lossy(std::string_view bytes) { return *DecodeUtf16(bytes, false, Broken::Replace); }
+
+std::string Utf16ToUtf8Marked(std::string_view bytes, bool bigEndian) {
+  return *DecodeUtf16(bytes, bigEndian, Broken::Mark);
+}
 
 std::string Utf8ToUtf16Le(std::string_view text) {
   std::string out;

@@ -16,6 +16,9 @@ bool IsValidUtf8(std::string_view text);
 std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 // The same, replacing what cannot be decoded by U+FFFD.
 std::string Utf16ToUtf8Lossy(std::string_view bytes);
+// The same, turning what cannot be decoded into the byte 0xFF, which no
+// valid UTF-8 holds: a reader that checks each line finds the broken ones.
+std::string Utf16ToUtf8Marked(std::string_view bytes, bool bigEndian);
 // Valid UTF-8 to little-endian UTF-16 bytes.
 std::string Utf8ToUtf16Le(std::string_view text);
 

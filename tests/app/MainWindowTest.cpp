@@ -333,7 +333,8 @@ TEST_F(MainWindow, ABrokenSettingsFileIsSetAsideWithANotice) {
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes[0].caption, "Orvex Ziru");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
-  EXPECT_EQ(frmConfiguration->cbSVVideoSource->currentIndex(), 0) << "the broken file's values are not used";
+  EXPECT_TRUE(boxes[0].text.contains("1 line of the settings file")) << boxes[0].text.toStdString();
+  EXPECT_EQ(frmConfiguration->cbSVVideoSource->currentIndex(), 1) << "the lines that read are used";
 }
 
 // The program's own test devices, through the real device monitor; plugged

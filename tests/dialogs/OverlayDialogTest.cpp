@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolTip>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -101,6 +104,12 @@ class OverlayDialog : public ::testing::Test {
   }
   std::vector<ScriptedDialogs::Call> Boxes() const {
     return script.CallsOf(ScriptedDialogs::Kind::MessageBox);
+  }
+  std::string Edit1Text() const { return form->Edit1->text().toStdString(); }
+  // One key press with `text`, as the keyboard sends it.
+  static void Type(QWidget* control, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(control, &press);
   }
 
   orvex::test::TempDir config;
@@ -343,10 +352,13 @@ TEST_F(OverlayDialog, KeptImagesComeBackAtTheNextStartAndAnUnreadableOneIsReport
   EXPECT_TRUE(Slot(0).Transparent);
   EXPECT_TRUE(Slot(0).Visible);
   EXPECT_EQ(Slot(0).Mask.Pixel(0, 49), kWhite);
-  ASSERT_TRUE(Slot(2).HasImage());
-  EXPECT_EQ(Slot(2).X, 145);
-  EXPECT_FALSE(Slot(2).Visible);
+  EXPECT_FALSE(Slot(2).HasImage()) << "a hidden image is read when it is needed";
+  EXPECT_TRUE(Row(2).HoldsImage());
   EXPECT_FALSE(Row(0).Thumbnail->pixmap().isNull());
+  Row(2).VisibleBox->click();
+  ASSERT_TRUE(Slot(2).HasImage());
+  EXPECT_EQ(Slot(2).X, 145) << "placed as it was placed at the start";
+  EXPECT_TRUE(Slot(2).Visible);
 
   // Loading a good image over the bad file repairs the row.
   Load(1, files / "c.bmp");
@@ -466,3 +478,120 @@ TEST_F(OverlayDialog, ImagesChangeOnTheUiThreadWhileFramesAreComposited) {
 }
 
 }  // namespace
+
+namespace {
+// Pixels of a hidden image, as the thumbnail shows them.
+QRgb ThumbnailPixel(TOverlayImageRow& row) { return row.Thumbnail->pixmap().toImage().pixel(30, 30); }
+}  // namespace
+
+TEST_F(OverlayDialog, AHiddenKeptImageIsOnlyCheckedAtStartAndReadWhenNeeded) {
+  Open();
+  WriteBmp(files / "a.bmp", 100, 50);
+  Load(0, files / "a.bmp");
+  Load(1, files / "a.bmp");
+  Row(1).Radios[5]->click();
+  Row(1).TransparentBox->click();
+  const QRgb blank = ThumbnailPixel(Row(2));
+  form.reset();
+  orvex::test::WriteFile(Kept(2), "BM");  // broken in its header: told at start
+
+  Open();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_TRUE(Boxes()[0].text.contains("image3.bmp")) << Boxes()[0].text.toStdString();
+  for (int i : {0, 1}) {
+    EXPECT_FALSE(Slot(i).HasImage()) << i;
+    EXPECT_TRUE(Row(i).HoldsImage()) << i;
+    EXPECT_EQ(ThumbnailPixel(Row(i)), blank) << i;
+  }
+  Row(1).VisibleBox->click();
+  ASSERT_TRUE(Slot(1).HasImage());
+  EXPECT_EQ(Slot(1).X, 220);
+  EXPECT_EQ(Slot(1).Y, 190);
+  EXPECT_TRUE(Slot(1).Transparent);
+  EXPECT_TRUE(Slot(1).Visible);
+  form->show();
+  ASSERT_TRUE(Slot(0).HasImage()) << "the window shows every thumbnail";
+  EXPECT_FALSE(Slot(0).Visible);
+  EXPECT_NE(ThumbnailPixel(Row(0)), blank);
+  form->hide();
+  EXPECT_EQ(Boxes().size(), 1u);
+
+  // Clear on a row whose image waits deletes its file, as on any full row.
+  form.reset();
+  Open();
+  Row(0).ClearButton->click();
+  EXPECT_FALSE(Row(0).HoldsImage());
+  EXPECT_FALSE(fs::exists(Kept(0)));
+}
+
+TEST_F(OverlayDialog, AnImageOfMoreThan16384PixelsASideIsRefusedWithTheErrorBox) {
+  using orvex::gdi::test::MakeBmp;
+  const struct {
+    const char* what;
+    std::string file;
+  } cases[] = {
+      {"1 bit, 16400 wide", MakeBmp({.width = 16400, .height = 8, .bitCount = 1, .palette = {0, kWhite}},
+                                    std::string(8 * 2052, '\0'))},
+      {"RLE8, 20000 high, a small file",
+       MakeBmp({.width = 8, .height = 20000, .bitCount = 8, .compression = BI_RLE8, .palette = {0, kWhite}},
+               std::string{0, 1} + std::string(4000, '\0'))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    form.reset();
+    std::vector<fs::path> old;
+    for (const auto& entry : fs::directory_iterator(config.path())) old.push_back(entry.path());
+    for (const auto& path : old) fs::remove(path);
+    Open();
+    orvex::test::WriteFile(files / "huge.bmp", c.file);
+    WriteBmp(files / "a.bmp", 20, 10);
+    Load(0, files / "a.bmp");
+    Load(0, files / "huge.bmp");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].text.contains("too large (at most 16384 pixels a side"))
+        << Boxes()[0].text.toStdString();
+    EXPECT_EQ(Slot(0).Image.Width(), 20) << "the row keeps its image";
+
+    orvex::test::WriteFile(Kept(1), c.file);
+    Reopen();
+    ASSERT_EQ(Boxes().size(), 2u) << "a kept one is refused at start, even hidden";
+    EXPECT_TRUE(Boxes()[1].text.contains("image2.bmp")) << Boxes()[1].text.toStdString();
+    EXPECT_FALSE(Row(1).HoldsImage());
+    script.ClearCalls();
+  }
+}
+
+TEST_F(OverlayDialog, AnOverlayTextOfAnyLengthTheStoreHoldsIsKeptWhole) {
+  const std::string rows[] = {std::string(40000, 'a'),
+                              std::string(orvex::settings::kMaxOverlayTextBytes, 'b'), [] {
+                                std::string text;
+                                for (int i = 0; i < 21845; ++i) text += "日";  // 3 bytes, 1 character each
+                                return text;
+                              }()};
+  for (const std::string& text : rows) {
+    TOverlaySettings stored = TOverlaySettings::Read();
+    stored.OverlayText = text;
+    stored.Write();
+    Open();
+    EXPECT_EQ(Edit1Text(), text);
+    form.reset();
+    EXPECT_EQ(TOverlaySettings::Read().OverlayText, text) << "saved back whole";
+  }
+}
+
+TEST_F(OverlayDialog, TypingBeyondWhatTheStoreHoldsIsRefusedWithTheLimitShown) {
+  Open();
+  form->show();
+  QLineEdit* edit = form->Edit1;
+  edit->setText(QString(int(orvex::settings::kMaxOverlayTextBytes) - 1, 'a'));
+  edit->setFocus();
+  edit->end(false);
+  Type(edit, "é");  // two bytes: one too many
+  EXPECT_EQ(edit->text().size(), int(orvex::settings::kMaxOverlayTextBytes) - 1);
+  EXPECT_EQ(QToolTip::text(), OverlayTextLimitText());
+  Type(edit, "b");
+  EXPECT_EQ(edit->text().toUtf8().size(), int(orvex::settings::kMaxOverlayTextBytes));
+  form.reset();
+  EXPECT_EQ(TOverlaySettings::Read().OverlayText.size(), orvex::settings::kMaxOverlayTextBytes);
+  EXPECT_TRUE(Boxes().empty()) << "the whole group was stored";
+}

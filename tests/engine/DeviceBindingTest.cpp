@@ -1,8 +1,7 @@
 // Binding, discovery and the device settings store, with scripted devices.
 
-#include <gtest/gtest.h>
-
 #include <gst/gst.h>
+#include <gtest/gtest.h>
 
 #include "engine/DeviceStore.h"
 #include "engine/TSyncManager.h"
@@ -80,13 +79,15 @@ TEST_F(DeviceBinding, BindingDiscoversSizesInputsAndStoresThem) {
   EXPECT_EQ(e.VideoInputs(), "Composite\nComposite 1\nSVideo\n");
   EXPECT_EQ(e.VideoWidth(), 352);
   EXPECT_EQ(e.VideoHeight(), 288);
-  EXPECT_NE(std::find(reports.begin(), reports.end(), "INFO: one-time video device discovery:\r\nCam (WDM)\r\nplease wait..."),
+  EXPECT_NE(std::find(reports.begin(), reports.end(),
+                      "INFO: one-time video device discovery:\r\nCam (WDM)\r\nplease wait..."),
             reports.end());
 
   // The store holds the discovered lists and all 57 values under the device's key.
   orvex::reg::TRegistry reg;
-  const std::string key = std::string(device_store::kRootPath) + "Devices\\" +
-                          TDevices::KeyOf(source.devices[DeviceCategory::VideoInput][0].monikerDisplayName, "Cam");
+  const std::string key =
+      std::string(device_store::kRootPath) + "Devices\\" +
+      TDevices::KeyOf(source.devices[DeviceCategory::VideoInput][0].monikerDisplayName, "Cam");
   ASSERT_TRUE(reg.OpenKeyReadOnly(key));
   EXPECT_EQ(reg.ReadString("FMT000"), "   352x288");
   EXPECT_EQ(reg.ReadString("FMT004"), "1280x720");
@@ -97,7 +98,8 @@ TEST_F(DeviceBinding, BindingDiscoversSizesInputsAndStoresThem) {
   EXPECT_EQ(reg.ReadInteger("VideoQualityValuesSize"), 240);
   EXPECT_EQ(reg.ReadBinaryData("CameraControlValues ")->size(), 168u);
   EXPECT_EQ(reg.ReadBool("VideoQualityAuto"), true);
-  EXPECT_EQ(reg.GetValueNames().size(), 57u + 2u + 5u + 2u) << "57 values, 2 block sizes, 5 sizes, 2 subtypes";
+  EXPECT_EQ(reg.GetValueNames().size(), 57u + 2u + 5u + 2u)
+      << "57 values, 2 block sizes, 5 sizes, 2 subtypes";
 }
 
 TEST_F(DeviceBinding, ASecondBindingReadsTheStoreInsteadOfDiscovering) {
@@ -191,7 +193,8 @@ TEST_F(DeviceBinding, AStoreOfAnotherVersionIsDropped) {
   Engine();
   orvex::reg::TRegistry reg;
   EXPECT_FALSE(reg.KeyExists(std::string(device_store::kRootPath) + "Devices\\Old"));
-  EXPECT_TRUE(reg.KeyExists(std::string(device_store::kRootPath) + "v7.2 (build 7.2.4 rev n, March 14, 2005)"));
+  EXPECT_TRUE(
+      reg.KeyExists(std::string(device_store::kRootPath) + "v7.2 (build 7.2.4 rev n, March 14, 2005)"));
 }
 
 namespace {
@@ -213,7 +216,9 @@ TEST_F(DeviceBinding, CompressorPagesStoreTheChangedSettings) {
   source.devices[DeviceCategory::VideoCompressor].clear();
   auto& jpeg = source.Add(DeviceCategory::VideoCompressor, "JPEG image encoder", "jpegenc");
   struct Maker : orvex::media::ElementMaker {
-    GstElement* CreateElement(const char* name) const override { return gst_element_factory_make("jpegenc", name); }
+    GstElement* CreateElement(const char* name) const override {
+      return gst_element_factory_make("jpegenc", name);
+    }
   };
   jpeg.maker = std::make_shared<Maker>();
   VOduduDudiviv& e = Engine();
@@ -234,4 +239,85 @@ TEST_F(DeviceBinding, NoDialogWithoutAVideoDeviceOrForAnUnknownKind) {
   EXPECT_FALSE(e.ShowDeviceDialog(dk_VideoDevice));
   EXPECT_EQ(reports.back(), "ERROR: no video capture device");
   EXPECT_FALSE(e.ShowDeviceDialog(7));
+}
+
+namespace {
+// Replaces one value of a device's stored settings, as a hand edit would.
+void StoreDeviceValue(const std::string& key, const std::string& name, orvex::reg::RegValue value) {
+  orvex::reg::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(std::string(device_store::kRootPath) + "Devices\\" + key, false)) << key;
+  reg.WriteValue(name, std::move(value));
+  reg.CloseKey();
+}
+}  // namespace
+
+TEST_F(DeviceBinding, StoredIndexesOutsideTheirListsFallBackToTheFirstEntry) {
+  using orvex::reg::RegValue;
+  const std::string cam = TDevices::KeyOf("fake:Cam:0", "Cam");
+  const std::string mic = TDevices::KeyOf("fake:Mic:0", "Mic");
+  const struct {
+    std::string key, name;
+    RegValue stored;
+  } rows[] = {
+      {mic, "AudioInput", RegValue::Dword(-1)},          {mic, "AudioInput", RegValue::Dword(INT32_MIN)},
+      {mic, "AudioInput", RegValue::Dword(INT32_MAX)},   {mic, "AudioInput", RegValue::Dword(2)},
+      {cam, "VideoSize", RegValue::Dword(-1)},           {cam, "VideoSize", RegValue::Dword(5)},
+      {cam, "VideoInput", RegValue::Dword(-1)},          {cam, "VideoInput", RegValue::Dword(INT32_MAX)},
+      {cam, "VideoSubtype", RegValue::Dword(INT32_MIN)}, {cam, "VideoSubtype", RegValue::Dword(2)},
+  };
+  auto bind = [this] {
+    VOduduDudiviv& e = Engine();
+    e.setVideoDevice(1);
+    e.setVideoDevice(0);
+    e.setAudioDevice(0);
+    EXPECT_TRUE(e.Worker().BindAudioDevice());
+    return &e;
+  };
+  bind();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name + " " + std::to_string(*row.stored.AsDword()));
+    engine.reset();
+    TSyncManager::Free();
+    StoreDeviceValue(row.key, row.name, row.stored);
+    VOduduDudiviv& e = *bind();
+    EXPECT_EQ(e.AudioInput(), 0);
+    EXPECT_EQ(e.VideoSize(), 0);
+    EXPECT_EQ(e.VideoInput(), 0);
+    EXPECT_EQ(e.Worker().Devices.AudioValues.Text(av_AudioInputName), "Microphone");
+    EXPECT_EQ(e.Worker().Devices.VideoValues.Int(vv_VideoSubtype), 0);
+    orvex::reg::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(std::string(device_store::kRootPath) + "Devices\\" + row.key));
+    EXPECT_EQ(reg.ReadInteger(row.name), 0) << "the corrected index is what is stored";
+  }
+}
+
+TEST_F(DeviceBinding, AStoredBlockOfAnotherSizeIsNotTaken) {
+  const std::string cam = TDevices::KeyOf("fake:Cam:0", "Cam");
+  Engine().setVideoDevice(1);
+  Engine().setVideoDevice(0);
+  Engine().setVideoSize(2);
+  engine.reset();
+  TSyncManager::Free();
+  StoreDeviceValue(cam, "VideoQualityValues", orvex::reg::RegValue::Binary(std::string(10, 'x')));
+  StoreDeviceValue(cam, "VideoQualityValuesSize", orvex::reg::RegValue::Dword(10));
+  Engine().setVideoDevice(1);
+  Engine().setVideoDevice(0);
+  EXPECT_EQ(Engine().VideoSize(), 0) << "a store that does not read whole gives the defaults";
+  orvex::reg::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKeyReadOnly(std::string(device_store::kRootPath) + "Devices\\" + cam));
+  EXPECT_EQ(reg.ReadBinaryData("VideoQualityValues")->size(), 240u);
+  EXPECT_EQ(reg.ReadInteger("VideoQualityValuesSize"), 240);
+}
+
+TEST_F(DeviceBinding, AStoredSizeOfMoreThanOneLineIsSkipped) {
+  const std::string cam = TDevices::KeyOf("fake:Cam:0", "Cam");
+  Engine().setVideoDevice(1);
+  Engine().setVideoDevice(0);
+  engine.reset();
+  TSyncManager::Free();
+  StoreDeviceValue(cam, "FMT001", orvex::reg::RegValue::Text(" 160x120\n 999x999"));
+  Engine().setVideoDevice(1);
+  Engine().setVideoDevice(0);
+  EXPECT_EQ(Engine().VideoSizes(), "default\n352x288\n640x480\n1280x720\n")
+      << "each line of the list is one size of the engine's";
 }

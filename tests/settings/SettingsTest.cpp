@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+
 #include "platform/registry/Registry.h"
 #include "settings/CaptureSettings.h"
 #include "settings/OverlaySettings.h"
@@ -205,6 +208,18 @@ TEST_F(SettingsTest, FontNameFallsBackWhenEmptyAndIsCutTo31Characters) {
   EXPECT_EQ(TOverlaySettings::Read().OverlayFontName, "MS Sans Serif");
 }
 
+TEST_F(SettingsTest, FontSizesAreKeptWithinOneTo500Points) {
+  const struct {
+    std::int32_t stored;
+    int read;
+  } rows[] = {{8, 8},           {500, 500}, {501, 500}, {0x60000000, 500},
+              {INT32_MAX, 500}, {0, 1},     {-8, 1},    {INT32_MIN, 1}};
+  for (const auto& row : rows) {
+    Store([&](TRegistry& reg) { reg.WriteInteger("OverlayFontSize", row.stored); });
+    EXPECT_EQ(TOverlaySettings::Read().OverlayFontSize, row.read) << row.stored;
+  }
+}
+
 TEST_F(SettingsTest, OverlayTextSurvivesExactly) {
   TOverlaySettings s;
   s.OverlayText = "Kamera \"1\" C:\\cam\nZeile 2 – 日本 😀";
@@ -281,6 +296,50 @@ TEST_F(SettingsTest, AStoreThatCannotBeWrittenGivesDefaultsAndAnErrorToShow) {
   }
   EXPECT_THROW(TCaptureSettings().Write(), reg::ERegistryException);
   EXPECT_TRUE(notices_.empty());
+}
+
+// A file the program wrote, with one line then broken by hand in a way that
+// makes it unreadable.
+TEST_F(SettingsTest, OneBrokenLineCostsOnlyItsOwnValue) {
+  const std::string seed =
+      test::ReadFile(std::filesystem::path(ORVEX_SETTINGS_SEEDS_DIR) / "chosen" / "HKEY_LOCAL_MACHINE.reg");
+  const std::string line = "\"Hue\"=dword:ffffffe0\n";
+  ASSERT_NE(seed.find(line), std::string::npos);
+  const TCaptureListSizes lists{10, 10, 10, 10};
+  test::WriteFile(MachineFile(), seed);
+  TVideoProcessingSettings processing = TVideoProcessingSettings::Read();
+  const auto capture = TCaptureSettings::Read(lists);
+  const auto snapshot = TSnapShotSettings::Read();
+  const auto overlay = TOverlaySettings::Read();
+  ASSERT_EQ(processing.Hue, -32);
+  processing.Hue = 0;
+
+  const char* const broken[] = {"\"Hue\"=dwrod:ffffffe0\n", "\"Hue\"=dword:fffffffe0\n",
+                                "\"Hue=dword:ffffffe0\n", "\"Hue\"=dword:ffff\xE0\n"};
+  for (const std::string with : broken) {
+    SCOPED_TRACE(with);
+    std::string text = seed;
+    text.replace(text.find(line), line.size(), with);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) std::filesystem::remove(entry);
+    test::WriteFile(MachineFile(), text);
+    notices_.clear();
+
+    EXPECT_EQ(TVideoProcessingSettings::Read(), processing);
+    EXPECT_EQ(TCaptureSettings::Read(lists), capture);
+    EXPECT_EQ(TSnapShotSettings::Read(), snapshot);
+    EXPECT_EQ(TOverlaySettings::Read(), overlay);
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].rfind("1 line of the settings file", 0), 0u) << notices_[0];
+    EXPECT_NE(notices_[0].find("line 18: "), std::string::npos) << notices_[0];
+    std::vector<std::filesystem::path> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+      if (entry.path().filename().string().starts_with("HKEY_LOCAL_MACHINE.reg.corrupt-"))
+        aside.push_back(entry);
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(test::ReadFile(aside[0]), text) << "the file as it was is kept";
+    TRegistry reg;
+    EXPECT_EQ(Key(reg).GetValueNames().size(), 40u) << "the 40 values that read are saved at once";
+  }
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ const char* __lsan_default_suppressions() {
          "leak:libgudev\n"
          "leak:libudev.so\n"
          "leak:libxkbcommon.so\n"
+         // gst-libav's encoder classes keep option defaults libav copied for them.
+         "leak:libavutil.so\n"
          // GStreamer's error text of an element that fails while its pipeline
          // stops (a full disk) leaks from printf without a usable stack.
          "leak:__vasprintf_internal\n";

@@ -247,6 +247,30 @@ TEST(BmpReader, DamagedFilesAreRefusedWithAReasonAndLeaveTheBitmapAlone) {
   }
 }
 
+// Reading only the size refuses what a load refuses, up to the pixel data,
+// which it does not read.
+TEST(BmpReader, ReadingTheSizeChecksAllButThePixels) {
+  orvex::test::TempDir dir;
+  const std::string path = (dir / "a.bmp").string();
+  for (const Damaged& c : DamagedFiles()) {
+    orvex::test::WriteFile(path, c.file);
+    int width = -1, height = -1;
+    std::string error;
+    const bool pixelsOnly = std::string(c.message) == "truncated in its compressed";
+    EXPECT_EQ(ReadBitmapFileSize(path, width, height, &error), pixelsOnly) << c.name << ": " << error;
+    if (!pixelsOnly) {
+      EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
+    }
+  }
+  const BmpSpec big{
+      .width = 16384, .height = 4096, .bitCount = 8, .compression = BI_RLE8, .palette = Palette(2)};
+  orvex::test::WriteFile(path, MakeBmp(big, std::string{0, 1} + std::string(300000, '\0')));
+  int width = 0, height = 0;
+  ASSERT_TRUE(ReadBitmapFileSize(path, width, height, nullptr));
+  EXPECT_EQ(width, 16384);
+  EXPECT_EQ(height, 4096);
+}
+
 TEST(BmpReader, RleThatRunsOffTheEdgesIsClipped) {
   // Runs past the row end, deltas past the last row: drawn where they fit.
   const BmpSpec rle{.width = 3, .height = 2, .bitCount = 8, .compression = BI_RLE8, .palette = Palette(4)};

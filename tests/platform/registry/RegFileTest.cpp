@@ -1,5 +1,6 @@
 // The .reg text: what we write reads back exactly, Windows exports import,
-// and broken text is refused with a reason instead of half-read.
+// a broken line costs only what it holds, and what is no settings file at
+// all is refused with a reason.
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,9 @@ constexpr char kRoot[] = "HKEY_LOCAL_MACHINE";
 void ExpectSameTree(const KeyNode& a, const KeyNode& b, const std::string& where = "") {
   ASSERT_EQ(a.Name(), b.Name()) << where;
   ASSERT_EQ(a.Values().size(), b.Values().size()) << where;
-  for (std::size_t i = 0; i < a.Values().size(); ++i) {
-    EXPECT_EQ(a.Values()[i].name, b.Values()[i].name) << where;
-    EXPECT_EQ(a.Values()[i].value, b.Values()[i].value) << where << " " << a.Values()[i].name;
+  for (auto i = a.Values().begin(), j = b.Values().begin(); i != a.Values().end(); ++i, ++j) {
+    EXPECT_EQ(i->name, j->name) << where;
+    EXPECT_EQ(i->value, j->value) << where << " " << i->name;
   }
   const auto ac = a.Children(), bc = b.Children();
   ASSERT_EQ(ac.size(), bc.size()) << where;
@@ -54,7 +55,7 @@ TEST(RegFileTest, EveryKindOfValueSurvivesAWriteAndARead) {
 
   const std::string text = FormatRegFile(tree, kRoot);
   KeyNode back;
-  ASSERT_EQ(ParseRegFile(text, kRoot, back), "");
+  ASSERT_EQ(ParseRegFile(text, kRoot, back).Summary(), "");
   ExpectSameTree(tree, back);
   EXPECT_EQ(FormatRegFile(back, kRoot), text);
 }
@@ -101,9 +102,10 @@ const char kWindowsExport[] =
 
 TEST(RegFileTest, ImportsAWindowsExportInEveryEncoding) {
   const std::string text = kWindowsExport;
-  for (const std::string& bytes : {Utf16Le(text), Utf16Be(text), "\xEF\xBB\xBF" + text, text}) {
+  const std::string le = Utf16Le(text), be = Utf16Be(text);
+  for (const std::string& bytes : {le, be, le.substr(2), be.substr(2), "\xEF\xBB\xBF" + text, text}) {
     KeyNode tree;
-    ASSERT_EQ(ParseRegFile(bytes, kRoot, tree), "");
+    ASSERT_EQ(ParseRegFile(bytes, kRoot, tree).Summary(), "");
     const KeyNode* key = tree.Find({"software", "BREVANTIX", "orvex"});
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->Name(), "Orvex");
@@ -129,7 +131,7 @@ TEST(RegFileTest, ReadsDeletionsCommentsAndRegedit4) {
       "[HKEY_LOCAL_MACHINE\\A\\B]\n\"x\"=-\n"
       "[-HKEY_LOCAL_MACHINE\\A\\C]\n";
   KeyNode tree;
-  ASSERT_EQ(ParseRegFile(text, kRoot, tree), "");
+  ASSERT_EQ(ParseRegFile(text, kRoot, tree).Summary(), "");
   EXPECT_EQ(tree.Find({"A", "B"})->Value("x"), nullptr);
   EXPECT_EQ(*tree.Find({"A", "B"})->Value("y"), RegValue::Text("keep"));
   EXPECT_EQ(tree.Find({"A", "C"}), nullptr);
@@ -137,55 +139,103 @@ TEST(RegFileTest, ReadsDeletionsCommentsAndRegedit4) {
 
 TEST(RegFileTest, EmptyFileIsAnEmptyRoot) {
   KeyNode tree;
-  EXPECT_EQ(ParseRegFile("", kRoot, tree), "");
-  EXPECT_EQ(ParseRegFile(" \r\n\n", kRoot, tree), "");
+  EXPECT_EQ(ParseRegFile("", kRoot, tree).Summary(), "");
+  EXPECT_EQ(ParseRegFile(" \r\n\n", kRoot, tree).Summary(), "");
   EXPECT_TRUE(tree.Children().empty());
 }
 
-TEST(RegFileTest, RefusesBrokenText) {
-  const std::string good = FormatRegFile(KeyNode(), kRoot) + "[HKEY_LOCAL_MACHINE\\A]\n";
-  std::string deep = good + "[HKEY_LOCAL_MACHINE";
+// Line 5 of the file below is broken in a different way in each case.
+TEST(RegFileTest, ABrokenLineCostsOnlyWhatItHolds) {
+  const std::string head = FormatRegFile(KeyNode(), kRoot) + "[HKEY_LOCAL_MACHINE\\A]\n\"Before\"=dword:1\n";
+  const std::string tail = "\"After\"=dword:2\n[HKEY_LOCAL_MACHINE\\B]\n\"Other\"=dword:3\n";
+  std::string deep = "[HKEY_LOCAL_MACHINE";
   for (int i = 0; i < 513; ++i) deep += "\\k";
-  deep += "]\n";
+  deep += "]";
   std::string bigHex = "00";
   for (std::size_t i = 0; i < kMaxValueDataSize; ++i) bigHex += ",00";
   const struct {
     const char* what;
+    std::string line;
+    std::size_t dropped;
+    bool afterKept;  // a broken key line also costs the values under it
+  } cases[] = {
+      {"truncated text", "\"a\"=\"no end", 1, true},
+      {"truncated hex", "\"a\"=hex:01,02,\\", 1, true},
+      {"hex going on with garbage", "\"a\"=hex:01,\\\n  zz,02", 2, true},
+      {"invalid UTF-8", "\"a\"=\"\xC3\x28\"", 1, true},
+      {"latin-1", "\"Name\"=\"Gr\374\337e\"", 1, true},
+      {"zero character", std::string("\"a\"=\"\0\"", 6), 1, true},
+      {"huge line", "\"a\"=\"" + std::string(kMaxLineLength, 'x') + "\"", 1, true},
+      {"nine dword digits", "\"a\"=dword:123456789", 1, true},
+      {"bad dword digit", "\"a\"=dword:12x4", 1, true},
+      {"bad hex byte", "\"a\"=hex:01,zz", 1, true},
+      {"three hex digits", "\"a\"=hex:123", 1, true},
+      {"unknown kind", "\"a\"=qword:1", 1, true},
+      {"text behind text", "\"a\"=\"b\" c", 1, true},
+      {"stray line", "hello", 1, true},
+      {"too large value", "\"a\"=hex:" + bigHex, 1, true},
+      {"truncated key", "[HKEY_LOCAL_MACHINE\\C", 2, false},
+      {"another root", "[HKEY_CURRENT_USER\\C]", 2, false},
+      {"empty key name", "[HKEY_LOCAL_MACHINE\\A\\\\C]", 2, false},
+      {"too deep", deep, 2, false},
+      {"root deleted", "[-HKEY_LOCAL_MACHINE]", 2, false},
+      {"value under a deleted key", "[-HKEY_LOCAL_MACHINE\\C]", 1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const bool utf16 : {false, true}) {
+      const std::string text = head + c.line + "\n" + tail;
+      if (utf16 && !IsValidUtf8(text)) continue;
+      KeyNode tree;
+      const RegFileProblems problems = ParseRegFile(utf16 ? Utf16Le(text) : text, kRoot, tree);
+      EXPECT_EQ(problems.unreadable, "");
+      EXPECT_EQ(problems.droppedLines, c.dropped);
+      EXPECT_EQ(problems.firstDropped.substr(0, 7), c.dropped == 1 && !c.afterKept ? "line 6:" : "line 5:")
+          << problems.firstDropped;
+      EXPECT_EQ(tree.Find({"A"})->Value("Before")->AsDword(), 1);
+      const RegValue* after = tree.Find({"A"})->Value("After");
+      EXPECT_EQ(after ? after->AsDword() : std::nullopt, c.afterKept ? std::optional(2) : std::nullopt);
+      ASSERT_NE(tree.Find({"B"}), nullptr);
+      EXPECT_EQ(tree.Find({"B"})->Value("Other")->AsDword(), 3);
+    }
+  }
+}
+
+TEST(RegFileTest, BrokenUtf16CostsOnlyItsLine) {
+  const std::string good =
+      Utf8ToUtf16Le(FormatRegFile(KeyNode(), kRoot) + "[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"");
+  const std::string rest = Utf8ToUtf16Le("\"\n\"Kept\"=dword:7\n");
+  const struct {
+    const char* what;
     std::string bytes;
   } cases[] = {
-      {"no header", "[HKEY_LOCAL_MACHINE\\A]\n"},
-      {"truncated text", good + "\"a\"=\"no end"},
-      {"truncated hex", good + "\"a\"=hex:01,02,\\\n"},
-      {"truncated section", good + "[HKEY_LOCAL_MACHINE\\B"},
+      {"lone surrogate", "\xFF\xFE" + good + std::string("\x00\xD8", 2) + rest},
+      {"odd byte count", "\xFF\xFE" + good + rest + "x"},
+  };
+  for (const auto& c : cases) {
+    KeyNode tree;
+    const RegFileProblems problems = ParseRegFile(c.bytes, kRoot, tree);
+    EXPECT_EQ(problems.droppedLines, 1u) << c.what;
+    EXPECT_EQ(tree.Find({"A"})->Value("Kept")->AsDword(), 7) << c.what;
+  }
+}
+
+TEST(RegFileTest, WhatIsNoSettingsFileAtAllReadsAsNothing) {
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"no header", "[HKEY_LOCAL_MACHINE\\A]\n\"a\"=dword:1\n"},
       {"garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
-      {"invalid UTF-8", good + "\"a\"=\"\xC3\x28\"\n"},
-      {"odd UTF-16", Utf16Le(good) + "x"},
-      {"broken surrogate", "\xFF\xFE" + Utf8ToUtf16Le(good) + std::string("\x00\xD8\x41\x00", 4)},
-      {"zero character", good + std::string("\"a\"=\"\0\"\n", 8)},
-      {"huge line", good + "\"a\"=\"" + std::string(kMaxLineLength, 'x') + "\"\n"},
-      {"huge file", std::string(kMaxFileSize + 1, ' ')},
-      {"another root", good + "[HKEY_CURRENT_USER\\A]\n"},
-      {"value outside a key", FormatRegFile(KeyNode(), kRoot) + "\"a\"=dword:1\n"},
-      {"nine dword digits", good + "\"a\"=dword:123456789\n"},
-      {"bad dword digit", good + "\"a\"=dword:12x4\n"},
-      {"bad hex byte", good + "\"a\"=hex:01,zz\n"},
-      {"three hex digits", good + "\"a\"=hex:123\n"},
-      {"unknown kind", good + "\"a\"=qword:1\n"},
-      {"text behind text", good + "\"a\"=\"b\" c\n"},
-      {"empty key name", good + "[HKEY_LOCAL_MACHINE\\A\\\\B]\n"},
-      {"too deep", deep},
-      {"stray line", good + "hello\n"},
-      {"too large value", good + "\"a\"=hex:" + bigHex + "\n"},
+      {"huge file", FormatRegFile(KeyNode(), kRoot) + std::string(kMaxFileSize, ' ')},
   };
   for (const auto& c : cases) {
     KeyNode tree;
     tree.Ensure({"left", "over"});
-    const std::string error = ParseRegFile(c.bytes, kRoot, tree);
-    EXPECT_NE(error, "") << c.what;
+    const RegFileProblems problems = ParseRegFile(c.bytes, kRoot, tree);
+    EXPECT_NE(problems.unreadable, "") << c.what;
     EXPECT_TRUE(tree.Children().empty()) << c.what << ": nothing half-read stays";
   }
-  KeyNode tree;
-  EXPECT_EQ(ParseRegFile(good + "\n\"a\"=dword:1\n\"b\"=dword:\n", kRoot, tree).substr(0, 7), "line 6:");
 }
 
 }  // namespace

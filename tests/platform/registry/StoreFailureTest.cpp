@@ -114,8 +114,7 @@ TEST_F(StoreFailureTest, ABrokenFileIsKeptAsideUnderAFreshNameAndNeverOverwritte
     EXPECT_EQ(ReadFile(aside[0]), broken);
     for (const auto& name : taken) EXPECT_EQ(ReadFile(name), "taken");
     ASSERT_EQ(notices_.size(), 1u);
-    EXPECT_NE(notices_[0].find("was kept as \"" + aside[0].string() + "\""), std::string::npos)
-        << notices_[0];
+    EXPECT_NE(notices_[0].find("kept as \"" + aside[0].string() + "\""), std::string::npos) << notices_[0];
 
     WriteUserValue("Kept", 5);
     EXPECT_EQ(ReadUserValue("Kept"), 5);
@@ -205,7 +204,8 @@ TEST_F(StoreFailureTest, AFullDiskFailsTheCloseAndKeepsTheChangeForTheNextSave) 
   fs::remove(dir_ / "disk" / "filler");
   WriteUserValue("Third", 3);
   KeyNode saved;
-  ASSERT_EQ(ParseRegFile(ReadFile(folder / "HKEY_CURRENT_USER.reg"), "HKEY_CURRENT_USER", saved), "");
+  ASSERT_EQ(ParseRegFile(ReadFile(folder / "HKEY_CURRENT_USER.reg"), "HKEY_CURRENT_USER", saved).Summary(),
+            "");
   const KeyNode* key = saved.Find({"Software", "Test"});
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key->Value("Big")->data.size(), 8192u) << "the failed change is saved with the next one";
