@@ -36,5 +36,19 @@ const char* __lsan_default_suppressions() {
 // function that made a leak; frame-pointer stacks end at the first library
 // built without them.
 const char* __asan_default_options() { return "detect_leaks=1:fast_unwind_on_malloc=0:malloc_context_size=30"; }
+// ThreadSanitizer builds. GLib, GStreamer and Qt are not instrumented: their
+// own memory accesses inside intercepted calls (free, memcpy) are not ours to
+// judge, while the locks they take still order ours. TsanGlibLocks.cpp makes
+// GLib's futex mutexes, which no interceptor sees, known as well.
+const char* __tsan_default_options() { return "ignore_noninstrumented_modules=1:second_deadlock_stack=1"; }
+const char* __tsan_default_suppressions() {
+  return
+      // A queued call's functor and the values it captured are handed to the
+      // receiving thread through Qt's event queue, whose locks are futexes
+      // in Qt itself; only that hand-over is excused, not what the functor
+      // then reads through pointers.
+      "race:invokeMethod<\n";
+}
+
 const char* __ubsan_default_options() { return "print_stacktrace=1"; }
 }
