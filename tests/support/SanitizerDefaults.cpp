@@ -7,8 +7,8 @@ extern "C" {
 // is named by the library function that makes it, so a leak of ours that
 // merely passes through a library (a callback from GLib's main loop, a
 // GStreamer streaming thread) is still reported. Stacks through libraries
-// built without frame pointers need fast_unwind_on_malloc=0 to reach these
-// names (scripts/test.sh sets it).
+// built without frame pointers need fast_unwind_on_malloc=0 (below) to reach
+// these names.
 const char* __lsan_default_suppressions() {
   return
       // GStreamer's plugin registry: plugins and features live until exit.
