@@ -17,10 +17,11 @@ imaging:
 settings:           platform/registry platform/kernel
 widgets:            platform/media platform/dialogs platform/kernel
 engine/filters:     platform/gdi platform/kernel
-engine:             engine/filters imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
-preview:            engine imaging widgets platform/kernel platform/gdi platform/media platform/dialogs
+engine/recovery:
+engine:             engine/filters engine/recovery imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
+preview:            engine settings imaging widgets platform/kernel platform/gdi platform/media platform/dialogs
 dialogs:            preview engine settings imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
-app:                dialogs preview engine settings imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
+app:                dialogs preview engine engine/recovery settings imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
 '
 
 git grep -n -E '^#include "[^"]+"' -- '*.cpp' '*.h' '*.c' | awk -v layers="$layers" '
