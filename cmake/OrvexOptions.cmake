@@ -4,11 +4,25 @@ target_compile_options(orvex_build_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
   -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers)
 
+if(ORVEX_WERROR)
+  target_compile_options(orvex_build_options INTERFACE -Werror)
+endif()
+
+if(ORVEX_SANITIZE AND ORVEX_TSAN)
+  message(FATAL_ERROR "ORVEX_SANITIZE and ORVEX_TSAN cannot be combined")
+endif()
+
 if(ORVEX_SANITIZE)
   set(_orvex_san -fsanitize=address,undefined -fno-sanitize-recover=undefined
                  -fno-omit-frame-pointer)
   target_compile_options(orvex_build_options INTERFACE ${_orvex_san})
   target_link_options(orvex_build_options INTERFACE ${_orvex_san})
+endif()
+
+if(ORVEX_TSAN)
+  set(_orvex_tsan -fsanitize=thread -fno-omit-frame-pointer)
+  target_compile_options(orvex_build_options INTERFACE ${_orvex_tsan})
+  target_link_options(orvex_build_options INTERFACE ${_orvex_tsan})
 endif()
 
 # orvex_library(name folder-sources... LIBS deps...)

@@ -41,6 +41,9 @@ GstBusSyncReply TVdvGraph::OnSyncMessage(GstBus*, GstMessage* message, gpointer 
     handler = self->handler_;
   }
   if (handler) handler(message);
+  // A dropped message is ours to free; kept, it would hold its source and so
+  // the whole pipeline alive.
+  gst_message_unref(message);
   return GST_BUS_DROP;
 }
 

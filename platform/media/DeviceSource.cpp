@@ -88,11 +88,19 @@ DeviceDescriptor Describe(GstDevice* device, DeviceCategory category) {
 
 }  // namespace
 
-IDeviceSource& DeviceSource() {
-  if (g_installed) return *g_installed;
+namespace {
+GstDeviceSource& SystemDeviceSource() {
   static GstDeviceSource system;
   return system;
 }
+}  // namespace
+
+IDeviceSource& DeviceSource() {
+  if (g_installed) return *g_installed;
+  return SystemDeviceSource();
+}
+
+void StopSystemDeviceSource() { SystemDeviceSource().Stop(); }
 
 void SetDeviceSource(IDeviceSource* source) { g_installed = source; }
 
@@ -142,9 +150,14 @@ struct GstDeviceSource::Impl {
 
 GstDeviceSource::GstDeviceSource() : impl_(std::make_unique<Impl>()) {}
 
-GstDeviceSource::~GstDeviceSource() {
+GstDeviceSource::~GstDeviceSource() { Stop(); }
+
+void GstDeviceSource::Stop() {
   if (impl_->watch) g_source_remove(impl_->watch);
+  impl_->watch = 0;
   if (impl_->monitor) gst_device_monitor_stop(impl_->monitor.get());
+  impl_->monitor.reset();
+  impl_->started = false;
 }
 
 void GstDeviceSource::SetChangeCallback(ChangeCallback callback) {

@@ -26,6 +26,9 @@ class IDeviceSource {
 IDeviceSource& DeviceSource();
 // Installs a source (not owned); nullptr restores the system's.
 void SetDeviceSource(IDeviceSource* source);
+// Stops the system's device monitor and lets go of its devices, so nothing of
+// ours is alive when GStreamer is shut down (the leak check at a test's end).
+void StopSystemDeviceSource();
 
 // Capture devices from GStreamer's device monitor, encoders from its registry.
 class GstDeviceSource final : public IDeviceSource {
@@ -34,6 +37,7 @@ class GstDeviceSource final : public IDeviceSource {
   ~GstDeviceSource() override;
   std::vector<DeviceDescriptor> Enumerate(DeviceCategory category) override;
   void SetChangeCallback(ChangeCallback callback) override;
+  void Stop();
 
  private:
   struct Impl;

@@ -6,6 +6,7 @@
 
 #include "app/TApplication.h"
 #include "platform/media/testdevices/TestDevices.h"
+#include "tests/support/GstLeakCheck.h"
 #include "tests/support/TempDir.h"
 
 int main(int argc, char** argv) {
@@ -18,5 +19,5 @@ int main(int argc, char** argv) {
   orvex::media::testdevices::SetDefaultDevices(false);
   ::testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return orvex::test::FinishGstLeakCheck(RUN_ALL_TESTS());
 }

@@ -37,6 +37,7 @@
 #include "settings/SnapShotSettings.h"
 #include "settings/VideoProcessingSettings.h"
 #include "tests/app/SettingsMutator.h"
+#include "tests/support/GstLeakCheck.h"
 #include "tests/support/TempDir.h"
 
 #if __has_include(<sanitizer/common_interface_defs.h>)
@@ -235,5 +236,7 @@ int main(int argc, char** argv) {
   for (int s : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE}) signal(s, &OnFatalSignal);
   ::testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  TSyncManager::Free();  // its device lists hold GStreamer devices
+  return orvex::test::FinishGstLeakCheck(result);
 }

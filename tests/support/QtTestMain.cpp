@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "tests/support/GstLeakCheck.h"
 #include "tests/support/TempDir.h"
 
 int main(int argc, char** argv) {
@@ -16,5 +17,5 @@ int main(int argc, char** argv) {
   setenv("ORVEX_CONFIG_DIR", config.str().c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return orvex::test::FinishGstLeakCheck(RUN_ALL_TESTS());
 }

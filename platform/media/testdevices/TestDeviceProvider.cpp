@@ -254,4 +254,11 @@ void SetDefaultPair(bool on) {
   }
 }
 
+void UnplugEveryDevice() {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
+  r.defaultsMade = false;
+  while (!r.entries.empty()) UnplugLocked(r, r.entries.begin());
+}
+
 }  // namespace orvex::media::testdevices

@@ -19,5 +19,6 @@ GType TestDeviceType();
 std::string PlugDevice(DeviceKind kind, const std::string& displayName);
 bool UnplugDevice(const std::string& id);
 void SetDefaultPair(bool on);
+void UnplugEveryDevice();
 
 }  // namespace orvex::media::testdevices

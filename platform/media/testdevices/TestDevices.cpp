@@ -76,4 +76,6 @@ bool Remove(const std::string& id) {
   return UnplugDevice(id);
 }
 
+void RemoveAll() { UnplugEveryDevice(); }
+
 }  // namespace orvex::media::testdevices

@@ -65,4 +65,9 @@ std::string AddMicrophone(const std::string& displayName = kMicrophoneName);
 // when no such device exists.
 bool Remove(const std::string& id);
 
+// Unplugs every test device, so none is alive when GStreamer shuts down (the
+// leak check at a test program's end). The default pair comes back when a
+// monitor starts again, as long as it is wanted.
+void RemoveAll();
+
 }  // namespace orvex::media::testdevices
