@@ -41,7 +41,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     if (QThread::currentThread() == thread()) {
       ShowException(error);
     } else {
-      QMetaObject::invokeMethod(this, [this, error] { ShowException(error); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, error] { ShowException(error); }, Qt::QueuedConnection);
     }
   });
   // A broken settings file set aside or a save that failed where no caller
@@ -51,7 +52,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     if (QThread::currentThread() == thread()) {
       ShowNotice(notice);
     } else {
-      QMetaObject::invokeMethod(this, [this, notice] { ShowNotice(notice); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, notice] { ShowNotice(notice); }, Qt::QueuedConnection);
     }
   });
 }

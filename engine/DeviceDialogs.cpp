@@ -13,7 +13,8 @@ using orvex::media::ElementPtr;
 
 namespace {
 
-bool RunPropertyDialog(QWidget* owner, const std::string& title, std::vector<orvex::media::ElementProperty>& props,
+bool RunPropertyDialog(QWidget* owner, const std::string& title,
+                       std::vector<orvex::media::ElementProperty>& props,
                        const std::function<void(const std::string&, const std::string&)>& onChange) {
   PropertyPageDialog dialog(QString::fromStdString(title), props, owner ? owner->window() : nullptr);
   dialog.OnChange = onChange;
@@ -32,21 +33,24 @@ void VOduduDudiviv::SetPropertyDialogRunner(PropertyDialogRunner runner) {
 
 // Shows an element's settings; on OK the changed ones are stored under the
 // device's key, on Cancel the element gets its old values back.
-bool VOduduDudiviv::EditElementSettings(GstElement* element, const std::string& key, const std::string& title) {
+bool VOduduDudiviv::EditElementSettings(GstElement* element, const std::string& key,
+                                        const std::string& title) {
   const std::string stored = device_store::LoadCompressorState(key).value_or("");
   orvex::media::ApplySerialized(element, stored);
   auto props = orvex::media::DescribeProperties(element);
   if (props.empty()) return false;
   const auto original = props;
-  const bool accepted = g_runner(this, title, props, [element](const std::string& name, const std::string& value) {
-    orvex::media::ApplyProperty(element, name, value);
-  });
+  const bool accepted =
+      g_runner(this, title, props, [element](const std::string& name, const std::string& value) {
+        orvex::media::ApplyProperty(element, name, value);
+      });
   if (!accepted) {
     for (const auto& p : original) orvex::media::ApplyProperty(element, p.name, p.value);
     return false;
   }
   for (const auto& p : props) orvex::media::ApplyProperty(element, p.name, p.value);
-  device_store::SaveCompressorState(key, orvex::media::SerializeChanged(orvex::media::DescribeProperties(element)));
+  device_store::SaveCompressorState(
+      key, orvex::media::SerializeChanged(orvex::media::DescribeProperties(element)));
   return true;
 }
 
@@ -54,12 +58,14 @@ bool VOduduDudiviv::ShowDeviceDialog(int kind) {
   TVdvWorker& w = *worker_;
   const bool video = kind == dk_VideoDevice || kind == dk_VideoCompressor;
   const bool device = kind == dk_VideoDevice || kind == dk_AudioDevice;
-  if (kind != dk_VideoDevice && kind != dk_VideoCompressor && kind != dk_AudioCompressor && kind != dk_AudioDevice)
+  if (kind != dk_VideoDevice && kind != dk_VideoCompressor && kind != dk_AudioCompressor &&
+      kind != dk_AudioDevice)
     return false;
-  if (kind == dk_VideoDevice && w.Report(VideoDevicesCount() == 0, sv_Error, "no video capture device",
-                                         e_no_video_input_device))
+  if (kind == dk_VideoDevice &&
+      w.Report(VideoDevicesCount() == 0, sv_Error, "no video capture device", e_no_video_input_device))
     return false;
-  if (!w.StateCheck(/*deviceCheck=*/kind == dk_VideoDevice, /*allowPreview=*/true, /*allowPlayer=*/false)) return false;
+  if (!w.StateCheck(/*deviceCheck=*/kind == dk_VideoDevice, /*allowPreview=*/true, /*allowPlayer=*/false))
+    return false;
 
   TDeviceEntry entry;
   if (device) {
@@ -85,7 +91,8 @@ bool VOduduDudiviv::ShowDeviceDialog(int kind) {
   HandleNeeded();
   const bool shown = EditElementSettings(element.get(), entry.Info.Key, entry.DisplayName);
   if (!shown && !device && orvex::media::DescribeProperties(element.get()).empty())
-    w.Report(true, sv_Warning, video ? "no dialog for this video compressor" : "no dialog for this audio compressor",
+    w.Report(true, sv_Warning,
+             video ? "no dialog for this video compressor" : "no dialog for this audio compressor",
              e_no_dialog_for_this_compressor);
   if (kind == dk_VideoDevice) {
     w.ApplyVideoSizeToWindow();

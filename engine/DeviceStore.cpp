@@ -95,7 +95,8 @@ bool LoadDevice(const std::string& key, TDeviceValues& values, int count) {
     TRegistry reg;
     if (!reg.OpenKeyReadOnly(kDevices + key)) return;
     ok = true;
-    for (int i = 0; i < count && i < values.Count(); ++i) ok = ReadValue(reg, values.Defs()[i], values.At(i)) && ok;
+    for (int i = 0; i < count && i < values.Count(); ++i)
+      ok = ReadValue(reg, values.Defs()[i], values.At(i)) && ok;
   });
   return ok;
 }
@@ -109,7 +110,8 @@ void SaveDevice(const std::string& key, const TDeviceValues& values) {
   });
 }
 
-void LoadFormats(const std::string& key, std::vector<std::string>& sizes, std::vector<std::string>& subtypes) {
+void LoadFormats(const std::string& key, std::vector<std::string>& sizes,
+                 std::vector<std::string>& subtypes) {
   sizes.clear();
   subtypes.clear();
   Guarded([&] {
@@ -167,7 +169,8 @@ std::optional<std::string> LoadCompressorState(const std::string& key) {
     if (!reg.OpenKeyReadOnly(kDevices + key)) return;
     const auto size = reg.ReadInteger("WDMStateSize");
     const auto bytes = reg.ReadBinaryData("WDMState");
-    if (size && bytes && static_cast<std::size_t>(*size) == bytes->size()) state.emplace(bytes->begin(), bytes->end());
+    if (size && bytes && static_cast<std::size_t>(*size) == bytes->size())
+      state.emplace(bytes->begin(), bytes->end());
   });
   return state;
 }

@@ -51,8 +51,8 @@ void SetModulePathForTesting(const std::string& path) {
 
 TLoadResult CreateGrabber(int mode, TGrabber& out) {
   out = {};
-  auto create = Resolve<vdv_filters::TCreateInstance>(mode == vdv_filters::gm_RGB ? vdv_filters::kCreateGrabber
-                                                                                   : vdv_filters::kCreateGrabberNoModify);
+  auto create = Resolve<vdv_filters::TCreateInstance>(
+      mode == vdv_filters::gm_RGB ? vdv_filters::kCreateGrabber : vdv_filters::kCreateGrabberNoModify);
   auto getParams = Resolve<vdv_filters::TFrameSampleGetParams>(vdv_filters::kFrameSampleGetParams);
   GstElement* element = nullptr;
   if (!create || !getParams || create(&element) < 0 || !element) return TLoadResult::CannotLoad;

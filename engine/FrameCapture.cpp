@@ -23,7 +23,10 @@ std::string Lower(std::string s) {
 }
 
 orvex::imaging::TImageView ViewOf(const orvex::gdi::Bitmap& b) {
-  return {b.Bits(), b.Width(), b.Height(), static_cast<std::ptrdiff_t>(b.Stride()),
+  return {b.Bits(),
+          b.Width(),
+          b.Height(),
+          static_cast<std::ptrdiff_t>(b.Stride()),
           b.Format() == orvex::gdi::PixelFormat::Rgb24 ? orvex::imaging::TPixelLayout::Bgr24
                                                        : orvex::imaging::TPixelLayout::Bgrx32,
           b.RowOrder() == orvex::gdi::Orientation::BottomUp};
@@ -44,7 +47,8 @@ std::string NormaliseCaptureFileName(const std::string& name, const std::string&
 }
 
 bool TVdvWorker::CaptureFrame(TFrameCaptureDest dest, const std::string& fileName) {
-  if (!SettingsTaken || Settings.FrameGrabber == fg_Disabled || !GraphActive || Frames.RequestWaiting) return false;
+  if (!SettingsTaken || Settings.FrameGrabber == fg_Disabled || !GraphActive || Frames.RequestWaiting)
+    return false;
   Frames.RequestDest = dest;
   Frames.RequestFileName = fileName;
   if (Graph && Graph->CurrentState() == GST_STATE_PAUSED) {
@@ -69,8 +73,8 @@ std::string TVdvWorker::CaptureFileName(const std::string& given, const std::str
   const std::filesystem::path full = std::filesystem::absolute(given, ec);
   const std::filesystem::path folder = full.parent_path();
   std::filesystem::create_directories(folder, ec);
-  if (Report(!std::filesystem::is_directory(folder, ec), sv_Error, "cannot create directory: " + folder.string(),
-             e_failed_to_create_directory))
+  if (Report(!std::filesystem::is_directory(folder, ec), sv_Error,
+             "cannot create directory: " + folder.string(), e_failed_to_create_directory))
     return "";
   return NormaliseCaptureFileName(given, extension);
 }
@@ -88,8 +92,8 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
   } else {
     orvex::gdi::DeviceContext to(&copy);
     orvex::gdi::DeviceContext from(served.get());
-    orvex::gdi::StretchBlt(&to, 0, 0, copy.Width(), copy.Height(), &from, 0, 0, served->Width(), served->Height(),
-                           orvex::gdi::SRCCOPY);
+    orvex::gdi::StretchBlt(&to, 0, 0, copy.Width(), copy.Height(), &from, 0, 0, served->Width(),
+                           served->Height(), orvex::gdi::SRCCOPY);
   }
   TFrameData data;
   data.Bitmap = &copy;
@@ -111,8 +115,9 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
         orvex::imaging::TJpegOptions options;
         options.Quality = P.JPEGQuality;
         options.Progressive = P.JPEGProgressiveDisplay;
-        options.Performance = P.JPEGPerformance == jpBestSpeed ? orvex::imaging::TJpegPerformance::BestSpeed
-                                                               : orvex::imaging::TJpegPerformance::BestQuality;
+        options.Performance = P.JPEGPerformance == jpBestSpeed
+                                  ? orvex::imaging::TJpegPerformance::BestSpeed
+                                  : orvex::imaging::TJpegPerformance::BestQuality;
         orvex::imaging::SaveJpegToFile(name, ViewOf(copy), options);
       }
       Frames.LastRequestFile = name;

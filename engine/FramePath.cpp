@@ -63,8 +63,8 @@ void CopyProcessingBlock(TVdvWorker& w, vdv_filters::TProcessingBlock& block) {
   block.ProcessingActive = 1;
 }
 
-void OnFrame(vdv_filters::TGrabberParams* block, std::int64_t, std::uint32_t, std::uint32_t, void*, std::int32_t,
-             void* bitmap, void*, const vdv_filters::TFrameDescription* frame) {
+void OnFrame(vdv_filters::TGrabberParams* block, std::int64_t, std::uint32_t, std::uint32_t, void*,
+             std::int32_t, void* bitmap, void*, const vdv_filters::TFrameDescription* frame) {
   auto* w = static_cast<TVdvWorker*>(block->Context);
   if (!w || !frame || !bitmap) return;
   w->FrameArrived(*block, *frame);
@@ -94,7 +94,8 @@ void ConnectGrabber(TVdvWorker& worker, vdv_filters::TGrabberParams& params, int
 
 // Streaming thread, once per frame, in a fixed order: settings for the next
 // frame, clock, overlays, hand-over.
-void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filters::TFrameDescription& frame) {
+void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
+                              const vdv_filters::TFrameDescription& frame) {
   if (Destroying || Stopping || !GraphRunning) return;
   TFramePath& path = Frames;
   path.InsideCallback = true;
@@ -105,9 +106,10 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filt
   const bool capture = eligible && path.RequestWaiting;
 
   orvex::gdi::Bitmap bitmap;
-  bitmap.Wrap(frame.Pixels, frame.Dib.dsBm.bmWidth, frame.Dib.dsBm.bmHeight,
-              frame.Dib.dsBmih.biBitCount == 24 ? orvex::gdi::PixelFormat::Rgb24 : orvex::gdi::PixelFormat::Rgb32,
-              frame.Dib.dsBm.bmWidthBytes, orvex::gdi::Orientation::TopDown);
+  bitmap.Wrap(
+      frame.Pixels, frame.Dib.dsBm.bmWidth, frame.Dib.dsBm.bmHeight,
+      frame.Dib.dsBmih.biBitCount == 24 ? orvex::gdi::PixelFormat::Rgb24 : orvex::gdi::PixelFormat::Rgb32,
+      frame.Dib.dsBm.bmWidthBytes, orvex::gdi::Orientation::TopDown);
   const bool overlayFirst = !Settings.FrameCaptureWithoutOverlay && !P.MotionDetector_Enabled;
   if (overlayFirst) OverlayStep(bitmap, path.Current.Info);
   if (eligible) {

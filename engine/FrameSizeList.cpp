@@ -49,7 +49,9 @@ int TFrameSizeList::IndexOf(const std::string& text) const {
 void TFrameSizeList::AddRuns(int seedW, int seedH, const orvex::media::StreamCapability& cap) {
   if (seedW < 1 || seedH < 1) return;
   if (seedW < seedH) seedH /= 2;
-  auto valid = [](int w, int h) { return w >= 1 && h >= 1 && w <= kLargestDimension && h <= kLargestDimension; };
+  auto valid = [](int w, int h) {
+    return w >= 1 && h >= 1 && w <= kLargestDimension && h <= kLargestDimension;
+  };
   for (int w = seedW, h = seedH; valid(w, h) && w >= cap.minWidth; w /= 2, h /= 2) Add(w, h);
   for (int w = seedW, h = seedH; valid(w, h) && h >= cap.minHeight; w /= 2, h /= 2) Add(w, h);
   for (int w = seedW, h = seedH; valid(w, h) && w <= cap.maxWidth; w *= 2, h *= 2) Add(w, h);
@@ -77,9 +79,7 @@ void TFrameSizeList::ChooseDefaultAfterDiscovery() {
   }
 }
 
-void TFrameSizeList::MakeDV() {
-  entries_ = {"    half", "   dc", "  quarter", " half", "full"};
-}
+void TFrameSizeList::MakeDV() { entries_ = {"    half", "   dc", "  quarter", " half", "full"}; }
 
 bool TFrameSizeList::Resolve(int index, int& width, int& height) const {
   const std::string& text = At(index);

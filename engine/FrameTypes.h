@@ -12,7 +12,7 @@ using TBitmap = orvex::gdi::Bitmap;
 using HDC = orvex::gdi::DeviceContext*;
 
 struct TFrameInfo {
-  std::int32_t FrameNumber = 0;    // the first frame of a run is 1
+  std::int32_t FrameNumber = 0;  // the first frame of a run is 1
   std::int32_t DroppedFrames = 0;
   std::int32_t TotalMinutes = 0;
   std::int32_t Hours = 0;

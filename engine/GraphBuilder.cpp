@@ -19,7 +19,9 @@
 
 namespace {
 
-bool IsCompressed(const std::string& subtype) { return subtype == "MJPG" || subtype == "H264" || subtype == "dvsd"; }
+bool IsCompressed(const std::string& subtype) {
+  return subtype == "MJPG" || subtype == "H264" || subtype == "dvsd";
+}
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -43,8 +45,8 @@ GstElement* TGraphBuilder::Queue(const std::string& name, bool leaky) {
   if (!q) return nullptr;
   if (leaky) {
     // The preview side of a Smart Tee drops frames rather than hold the capture back.
-    g_object_set(q, "leaky", 2, "max-size-buffers", 2, "max-size-bytes", 0, "max-size-time", G_GUINT64_CONSTANT(0),
-                 nullptr);
+    g_object_set(q, "leaky", 2, "max-size-buffers", 2, "max-size-bytes", 0, "max-size-time",
+                 G_GUINT64_CONSTANT(0), nullptr);
   } else {
     g_object_set(q, "max-size-buffers", 0, "max-size-bytes", 0, "max-size-time", 2 * GST_SECOND, nullptr);
   }
@@ -53,7 +55,8 @@ GstElement* TGraphBuilder::Queue(const std::string& name, bool leaky) {
 
 // The entry a device or compressor index selects; -1 selects none, and an
 // index beyond the list falls back to the first entry.
-bool TGraphBuilder::ChooseEntry(TDevicesKind kind, const std::string& listName, int& index, TDeviceEntry& entry) {
+bool TGraphBuilder::ChooseEntry(TDevicesKind kind, const std::string& listName, int& index,
+                                TDeviceEntry& entry) {
   TDevices* list = w_.DeviceList(kind);
   if (w_.Report(index == -1 || !list || list->Count() == 0, sv_Warning, listName + " not selected!",
                 e_index_out_of_range))
@@ -73,8 +76,8 @@ GstElement* TGraphBuilder::AddDevice(bool video) {
   int index = video ? w_.P.VideoDevice : w_.P.AudioDevice;
   if (!ChooseEntry(video ? lk_VideoDevices : lk_AudioDevices, listName, index, entry)) return nullptr;
   TSyncManager& manager = TSyncManager::Acquire();
-  if (w_.Report(manager.DeviceInUseByOther(entry.Info.Key, &w_), sv_Error, entry.DisplayName + " is already in use",
-                e_device_in_use_in_another_graph))
+  if (w_.Report(manager.DeviceInUseByOther(entry.Info.Key, &w_), sv_Error,
+                entry.DisplayName + " is already in use", e_device_in_use_in_another_graph))
     return nullptr;
   std::string message = "using " + listName + ":\r\n" + entry.DisplayName;
   const std::string inputName =
@@ -84,13 +87,15 @@ GstElement* TGraphBuilder::AddDevice(bool video) {
   const auto& maker = entry.Info.Descriptor.maker;
   GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr,
                                std::to_string(index) + " " + entry.DisplayName);
-  if (w_.Report(!element, sv_Error, "bind " + entry.DisplayName + " device moniker to filter", e_bind_moniker_to_filter))
+  if (w_.Report(!element, sv_Error, "bind " + entry.DisplayName + " device moniker to filter",
+                e_bind_moniker_to_filter))
     return nullptr;
   manager.MarkDeviceInUse(entry.Info.Key, &w_);
   w_.DevicesInUse.push_back(entry.Info.Key);
   // The built-in test devices switch their input by a property; real crossbars were routed at binding.
   if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "input")) {
-    const int input = video ? w_.Devices.VideoValues.Int(vv_VideoInput) : w_.Devices.AudioValues.Int(av_AudioInput);
+    const int input =
+        video ? w_.Devices.VideoValues.Int(vv_VideoInput) : w_.Devices.AudioValues.Int(av_AudioInput);
     const int inputs = static_cast<int>(entry.Info.Descriptor.inputs.size());
     if (input >= 0 && input < inputs) g_object_set(element, "input", input, nullptr);
   }
@@ -152,9 +157,12 @@ bool TGraphBuilder::EnsureRaw(GstElement*& tail, TChainFormat& format, const std
   if (format.raw) return true;
   const std::string subtype = s_.DeviceSubtype;
   GstElement* decoder = nullptr;
-  if (subtype == "MJPG") decoder = g_.Make("jpegdec", "MJPEG Decompressor" + suffix);
-  else if (subtype == "dvsd") decoder = g_.Make("dvdec", "DV Video Decoder" + suffix);
-  else if (subtype == "H264") decoder = g_.Make("avdec_h264", "H264 Decoder" + suffix);
+  if (subtype == "MJPG")
+    decoder = g_.Make("jpegdec", "MJPEG Decompressor" + suffix);
+  else if (subtype == "dvsd")
+    decoder = g_.Make("dvdec", "DV Video Decoder" + suffix);
+  else if (subtype == "H264")
+    decoder = g_.Make("avdec_h264", "H264 Decoder" + suffix);
   if (!decoder || !g_.Link(tail, decoder)) return Fail("cannot decode " + subtype);
   tail = decoder;
   format.raw = true;
@@ -198,8 +206,8 @@ bool TGraphBuilder::AddGrabber(GstElement*& tail, int mode) {
   const char* name = vdv_filters::GrabberModeName(mode);
   filter_module::TGrabber grabber;
   const auto loaded = filter_module::CreateGrabber(mode, grabber);
-  if (w_.Report(loaded == filter_module::TLoadResult::CannotLoad, sv_Error, std::string("cannot load filter ") + name,
-                e_load_filter))
+  if (w_.Report(loaded == filter_module::TLoadResult::CannotLoad, sv_Error,
+                std::string("cannot load filter ") + name, e_load_filter))
     return false;
   if (w_.Report(loaded == filter_module::TLoadResult::Obsolete, sv_Error, "VOduduDudiviv Dx filter obsolete",
                 e_VOduduDudiviv_Filter_obsolete))
@@ -298,8 +306,9 @@ bool TGraphBuilder::ApplyAudioFormat(GstElement*& tail) {
     static const int kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
     const int i = format - 1;
     const int bits = (i % 4) < 2 ? 8 : 16;
-    caps = std::string("audio/x-raw,format=") + (bits == 8 ? "U8" : "S16LE") + ",rate=" +
-           std::to_string(kRates[i / 4]) + ",channels=" + std::to_string((i % 2) + 1) + ",layout=interleaved";
+    caps = std::string("audio/x-raw,format=") + (bits == 8 ? "U8" : "S16LE") +
+           ",rate=" + std::to_string(kRates[i / 4]) + ",channels=" + std::to_string((i % 2) + 1) +
+           ",layout=interleaved";
     w_.LogLine("set audio format");
   }
   GstCaps* parsed = gst_caps_from_string(caps.c_str());
@@ -329,7 +338,8 @@ bool TGraphBuilder::BuildPreviewChain() {
   GstElement* grabbed = Queue("Inf Tee Vid Grabber Queue", true);
   GstElement* shown = Queue("Inf Tee Vid Preview Queue", true);
   GstElement* null = g_.Make("fakesink", "Null Renderer");
-  if (!tee || !grabbed || !shown || !null || !g_.Link(tail, tee) || !g_.Link(tee, grabbed) || !g_.Link(tee, shown))
+  if (!tee || !grabbed || !shown || !null || !g_.Link(tail, tee) || !g_.Link(tee, grabbed) ||
+      !g_.Link(tee, shown))
     return false;
   g_object_set(null, "sync", TRUE, nullptr);
   return AddGrabber(grabbed, vdv_filters::gm_RGB) && g_.Link(grabbed, null) &&
@@ -341,8 +351,7 @@ GstElement* TGraphBuilder::AddCompressor(bool video) {
   TDeviceEntry entry;
   int index = video ? w_.P.VideoCompressor : w_.P.AudioCompressor;
   if (!ChooseEntry(video ? lk_VideoCompressors : lk_AudioCompressors, listName, index, entry)) return nullptr;
-  w_.Report(true, sv_Info, "using " + listName + ":\r\n" + entry.DisplayName,
-            i_binding_device_or_compressor);
+  w_.Report(true, sv_Info, "using " + listName + ":\r\n" + entry.DisplayName, i_binding_device_or_compressor);
   const auto& maker = entry.Info.Descriptor.maker;
   GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr, video ? "VIDC" : "AUDC");
   if (!element) return nullptr;
@@ -380,14 +389,15 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   GstElement* capture = Queue("Smart Tee Capture", false);
   if (!tee || !preview || !capture || !g_.Link(tail, tee) || !g_.Link(tee, preview) || !g_.Link(tee, capture))
     return false;
-  const bool grabberOnPreviewOnly =
-      s_.FrameGrabber == fg_PreviewStream || (s_.FrameGrabber == fg_BothStreams && s_.RecordingInNativeFormat);
+  const bool grabberOnPreviewOnly = s_.FrameGrabber == fg_PreviewStream ||
+                                    (s_.FrameGrabber == fg_BothStreams && s_.RecordingInNativeFormat);
   if (!FinishPreviewSide(preview, format, grabberOnPreviewOnly, " 2")) return false;
 
   // The capture side: compressor, then the AVI writer.
   GstElement* mux = g_.Make("avimux", "AVI Mux");
   GstElement* writer = g_.Make("filesink", "File Writer");
-  if (w_.Report(!mux || !writer, sv_Error, "set outputfilename (mux/sink", e_set_output_file_name)) return false;
+  if (w_.Report(!mux || !writer, sv_Error, "set outputfilename (mux/sink", e_set_output_file_name))
+    return false;
   // OpenDML only: no AVI 1.0 index to build at the end of a long recording.
   g_object_set(mux, "bigfile", w_.P.AVIFormatOpenDML ? TRUE : FALSE, nullptr);
   ConfigureRecordingWriter(writer, fileName);
@@ -410,7 +420,8 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
     if (!convert || !g_.Link(captured, convert)) return false;
     captured = convert;
   }
-  if (!g_.LinkRequest(captured, mux, "video_%u") || !g_.Link(mux, writer)) return Fail("connect to AVI Mux failed");
+  if (!g_.LinkRequest(captured, mux, "video_%u") || !g_.Link(mux, writer))
+    return Fail("connect to AVI Mux failed");
 
   if (audio_) {
     GstElement* audioTail = audio_;

@@ -62,5 +62,5 @@ class TGraphBuilder {
   TGraphSettings& s_;
   GstElement* video_ = nullptr;  // end of the video chain so far
   GstElement* audio_ = nullptr;  // the audio pin still to be ended, if any
-  TChainFormat format_;            // of video_
+  TChainFormat format_;          // of video_
 };

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
-void ChooseGrabberFormat(int displayDepth, TFrameGrabberRGBFormat format, const std::vector<std::string>& subtypes,
-                         const std::string& selected, std::string& deviceSubtype, int& grabberFormat) {
+void ChooseGrabberFormat(int displayDepth, TFrameGrabberRGBFormat format,
+                         const std::vector<std::string>& subtypes, const std::string& selected,
+                         std::string& deviceSubtype, int& grabberFormat) {
   int d = displayDepth;
   if (format == fgf_RGB32) d = 32;
   if (format == fgf_RGB24) d = 24;
-  auto offers = [&](const char* s) { return std::find(subtypes.begin(), subtypes.end(), s) != subtypes.end(); };
+  auto offers = [&](const char* s) {
+    return std::find(subtypes.begin(), subtypes.end(), s) != subtypes.end();
+  };
   constexpr int kRGB32 = 1, kRGB24 = 2;
   if (d == 24 && offers("RGB24")) {
     deviceSubtype = "RGB24";

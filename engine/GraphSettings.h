@@ -36,14 +36,17 @@ struct TGraphSettings {
     return (FrameGrabber == fg_BothStreams || FrameGrabber == fg_CaptureStream) && !RecordingInNativeFormat;
   }
   bool CompressVideo() const {
-    return CompressionMode == cm_CompressOnTheFly && (CompressionType == ct_Video || CompressionType == ct_AudioVideo);
+    return CompressionMode == cm_CompressOnTheFly &&
+           (CompressionType == ct_Video || CompressionType == ct_AudioVideo);
   }
   bool CompressAudio() const {
-    return CompressionMode == cm_CompressOnTheFly && (CompressionType == ct_Audio || CompressionType == ct_AudioVideo);
+    return CompressionMode == cm_CompressOnTheFly &&
+           (CompressionType == ct_Audio || CompressionType == ct_AudioVideo);
   }
 };
 
 // The grabber's RGB format and the device subtype for a display depth and
 // the device's subtypes; `selected` is kept when the device offers no RGB.
-void ChooseGrabberFormat(int displayDepth, TFrameGrabberRGBFormat format, const std::vector<std::string>& subtypes,
-                         const std::string& selected, std::string& deviceSubtype, int& grabberFormat);
+void ChooseGrabberFormat(int displayDepth, TFrameGrabberRGBFormat format,
+                         const std::vector<std::string>& subtypes, const std::string& selected,
+                         std::string& deviceSubtype, int& grabberFormat);

@@ -18,7 +18,8 @@ const std::string kRecordingExtension = "avi";
 std::string DateTimeStem() {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm local{};
   localtime_r(&seconds, &local);
   char text[32];
@@ -58,7 +59,8 @@ std::string TVdvWorker::AutomaticFileName(const std::string& extension) {
     stem = DateTimeStem();
   } else {
     char digits[16];
-    std::snprintf(digits, sizeof digits, "%06d", manager->NextSequentialNumber(folder, P.AutoFilePrefix, extension));
+    std::snprintf(digits, sizeof digits, "%06d",
+                  manager->NextSequentialNumber(folder, P.AutoFilePrefix, extension));
     stem = digits;
   }
   return folder + P.AutoFilePrefix + stem + "." + extension;
@@ -91,9 +93,10 @@ bool TVdvWorker::DetermineRecordingFile(std::string& fileName) {
     QueueEvent(qe_DiskFull);
     return false;
   }
-  Report(drive.kind == orvex::kernel::DriveKind::Remote, sv_Warning,
-         "StoragePath= " + folder + "\r\nNetwork drives or slow drives may produce high rate of dropped frames",
-         w_storage_path_on_network);
+  Report(
+      drive.kind == orvex::kernel::DriveKind::Remote, sv_Warning,
+      "StoragePath= " + folder + "\r\nNetwork drives or slow drives may produce high rate of dropped frames",
+      w_storage_path_on_network);
   Report(drive.kind == orvex::kernel::DriveKind::CdRom, sv_Error,
          "StoragePath= " + folder + "\r\nstorage set on read-only drive", e_storage_path_read_only);
   return true;

@@ -38,7 +38,8 @@ constexpr OrderWord kAudioCompressorOrder[] = {
 }  // namespace
 
 TDevices::TDevices(TDevicesKind kind, TDevices* partner) : kind_(kind), partner_(partner) {
-  static const char* const kNames[] = {"video device", "audio device", "video compressor", "audio compressor"};
+  static const char* const kNames[] = {"video device", "audio device", "video compressor",
+                                       "audio compressor"};
   name_ = kNames[kind];
   if (kind == lk_VideoCompressors) exclusions_ = {"ENCODER DMO", "XLDECOMPRESS"};
   if (kind == lk_AudioCompressors) exclusions_ = {"ENCODER DMO"};
@@ -47,7 +48,8 @@ TDevices::TDevices(TDevicesKind kind, TDevices* partner) : kind_(kind), partner_
 std::string TDevices::KeyOf(const std::string& monikerDisplayName, const std::string& friendlyName) {
   std::string key;
   for (unsigned char c : monikerDisplayName + friendlyName)
-    if (std::isalnum(c) || c == ' ' || c == '-' || c == '{' || c == '}' || c >= 0x80) key += static_cast<char>(c);
+    if (std::isalnum(c) || c == ' ' || c == '-' || c == '{' || c == '}' || c >= 0x80)
+      key += static_cast<char>(c);
   return key;
 }
 
@@ -153,8 +155,10 @@ void TDevices::Rebuild(orvex::media::IDeviceSource& source, const LogFn& log) {
 }
 
 void TDevices::ReorderCompressors(std::vector<TDeviceEntry>& entries, TDevicesKind kind) {
-  const OrderWord* begin = kind == lk_VideoCompressors ? std::begin(kVideoCompressorOrder) : std::begin(kAudioCompressorOrder);
-  const OrderWord* end = kind == lk_VideoCompressors ? std::end(kVideoCompressorOrder) : std::end(kAudioCompressorOrder);
+  const OrderWord* begin =
+      kind == lk_VideoCompressors ? std::begin(kVideoCompressorOrder) : std::begin(kAudioCompressorOrder);
+  const OrderWord* end =
+      kind == lk_VideoCompressors ? std::end(kVideoCompressorOrder) : std::end(kAudioCompressorOrder);
   std::size_t front = 0;
   for (const OrderWord* w = begin; w != end; ++w) {
     for (std::size_t i = front; i < entries.size(); ++i) {

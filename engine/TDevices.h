@@ -12,7 +12,12 @@
 #include "platform/media/DeviceDescriptor.h"
 #include "platform/media/DeviceSource.h"
 
-enum TDevicesKind : int { lk_VideoDevices = 0, lk_AudioDevices = 1, lk_VideoCompressors = 2, lk_AudioCompressors = 3 };
+enum TDevicesKind : int {
+  lk_VideoDevices = 0,
+  lk_AudioDevices = 1,
+  lk_VideoCompressors = 2,
+  lk_AudioCompressors = 3
+};
 
 struct TCapDeviceInfo {
   std::string Key;

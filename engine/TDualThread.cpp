@@ -1,10 +1,11 @@
 #include "engine/TDualThread.h"
 
-#include <QTimer>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <QTimer>
 
 namespace {
 // The timer belongs to the main thread; other threads reach it by a queued call.
@@ -62,7 +63,9 @@ void TDualThread::SetPriority(TThreadPriority priority) {
   priorityDirty_ = true;
 }
 
-void TDualThread::StopTimer() { OnTimerThread(timer_, [t = timer_] { t->stop(); }); }
+void TDualThread::StopTimer() {
+  OnTimerThread(timer_, [t = timer_] { t->stop(); });
+}
 
 void TDualThread::Terminate() {
   StopTimer();
@@ -85,8 +88,7 @@ void TDualThread::ThreadLoop() {
     threadStep_();
     lock.lock();
     // Sleep the interval, but wake at once for a suspension or termination.
-    wake_.wait_for(lock, std::chrono::milliseconds(interval_),
-                   [this] { return terminated_ || suspended_; });
+    wake_.wait_for(lock, std::chrono::milliseconds(interval_), [this] { return terminated_ || suspended_; });
   }
 }
 

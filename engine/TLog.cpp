@@ -109,8 +109,7 @@ void TLog::AppendLocked(const std::string& text, Colour colour) {
   std::string line = "\\cf" + std::to_string(colour) + " ";
   if (!lines_.empty()) {
     char prefix[32];
-    std::snprintf(prefix, sizeof prefix, "%.3f ",
-                  std::chrono::duration<double>(now - last_).count());
+    std::snprintf(prefix, sizeof prefix, "%.3f ", std::chrono::duration<double>(now - last_).count());
     line += prefix;
   }
   last_ = now;

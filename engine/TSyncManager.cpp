@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
 
 #include "engine/DeviceStore.h"
@@ -194,7 +194,9 @@ bool TSyncManager::DeviceInUseByOther(const std::string& key, const TVdvWorker* 
   return it != devicesInUse_.end() && it->second != worker;
 }
 
-void TSyncManager::MarkDeviceInUse(const std::string& key, const TVdvWorker* worker) { devicesInUse_[key] = worker; }
+void TSyncManager::MarkDeviceInUse(const std::string& key, const TVdvWorker* worker) {
+  devicesInUse_[key] = worker;
+}
 
 void TSyncManager::ReleaseDeviceInUse(const std::string& key, const TVdvWorker* worker) {
   const auto it = devicesInUse_.find(key);

@@ -40,7 +40,8 @@ class TSyncManager {
 
   // Sequential numbers of automatic file names, per folder, prefix and
   // extension (compared without case), shared by every engine.
-  int NextSequentialNumber(const std::string& folder, const std::string& prefix, const std::string& extension);
+  int NextSequentialNumber(const std::string& folder, const std::string& prefix,
+                           const std::string& extension);
   // The last number handed out for a key, or -1 when the key is unknown.
   int CounterValue(const std::string& key) const;
   void SetCounterValue(const std::string& key, int value);
@@ -48,7 +49,8 @@ class TSyncManager {
   void RescanFolder(const std::string& folder, const std::string& prefix, const std::string& extension) {
     ScanFolderCounters(folder, prefix, extension, true);
   }
-  static std::string CounterKey(const std::string& folder, const std::string& prefix, const std::string& extension);
+  static std::string CounterKey(const std::string& folder, const std::string& prefix,
+                                const std::string& extension);
 
   // Capture devices are used by one engine at a time.
   bool DeviceInUseByOther(const std::string& key, const TVdvWorker* worker) const;

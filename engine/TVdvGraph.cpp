@@ -27,7 +27,8 @@ GstBusSyncReply TVdvGraph::OnSyncMessage(GstBus*, GstMessage* message, gpointer 
   MessageHandler handler;
   {
     std::lock_guard lock(self->mutex_);
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline_)) {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS &&
+        GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline_)) {
       self->eosSeen_ = true;
       self->ended_.notify_all();
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {

@@ -6,8 +6,8 @@
 #include "engine/RecordingGuard.h"
 #include "engine/TDualThread.h"
 #include "engine/TVdvGraph.h"
-#include "engine/VideoRenderer.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/VideoRenderer.h"
 #include "platform/gdi/DeviceContext.h"
 
 void TVdvEvents::ClearAll() {
@@ -34,10 +34,13 @@ TVdvWorker::TVdvWorker(VOduduDudiviv& owner) : Owner(owner), FrameSlot(std::make
   // One repaint request at a time, whatever the frame rate.
   FrameSlot->OnNewFrame = [this] {
     if (repaintQueued_.exchange(true)) return;
-    QMetaObject::invokeMethod(&Owner, [this] {
-      repaintQueued_ = false;
-      Owner.FrameShown();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &Owner,
+        [this] {
+          repaintQueued_ = false;
+          Owner.FrameShown();
+        },
+        Qt::QueuedConnection);
   };
 }
 

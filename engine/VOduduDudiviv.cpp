@@ -286,8 +286,8 @@ void VOduduDudiviv::PaintFrame(QPainter& painter) {
       gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
     const QImage::Format format =
         GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR ? QImage::Format_BGR888 : QImage::Format_RGB32;
-    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), info.width, info.height,
-                       GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), format);
+    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), info.width,
+                       info.height, GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), format);
     QRect target = rect();
     if (worker_->P.Display_KeepAspectRatio) {
       QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);

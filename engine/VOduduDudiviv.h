@@ -15,13 +15,13 @@
 typedef struct _GstElement GstElement;
 
 // A property whose setter only stores the value.
-#define VDV_STORED_PROPERTY(Type, Name)             \
-  Type Name() const { return worker_->P.Name; }     \
+#define VDV_STORED_PROPERTY(Type, Name)         \
+  Type Name() const { return worker_->P.Name; } \
   void set##Name(Type value) { worker_->P.Name = value; }
 
 // An event handler property.
-#define VDV_EVENT(Type, Name)                                            \
-  Type Name() const { return worker_->Events.Name.Handler(); }           \
+#define VDV_EVENT(Type, Name)                                  \
+  Type Name() const { return worker_->Events.Name.Handler(); } \
   void set##Name(Type handler) { worker_->Events.Name.Set(std::move(handler)); }
 
 class QPainter;
@@ -186,7 +186,9 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, VideoProcessing_InvertColors)
   VDV_STORED_PROPERTY(bool, VideoProcessing_FlipHorizontal)
   VDV_STORED_PROPERTY(bool, VideoProcessing_FlipVertical)
-  TVideoDeinterlacing VideoProcessing_Deinterlacing() const { return worker_->P.VideoProcessing_Deinterlacing; }
+  TVideoDeinterlacing VideoProcessing_Deinterlacing() const {
+    return worker_->P.VideoProcessing_Deinterlacing;
+  }
   void setVideoProcessing_Deinterlacing(TVideoDeinterlacing mode);
   TVideoRotation VideoProcessing_Rotation() const { return worker_->P.VideoProcessing_Rotation; }
   void setVideoProcessing_Rotation(TVideoRotation rotation);
@@ -271,11 +273,10 @@ class VOduduDudiviv : public QWidget {
   void FrameSizeChanged(QSize size);
 
  public:
-
   // How property pages are shown; tests answer them from a script.
-  using PropertyDialogRunner = bool (*)(QWidget* owner, const std::string& title,
-                                        std::vector<orvex::media::ElementProperty>& properties,
-                                        const std::function<void(const std::string&, const std::string&)>& onChange);
+  using PropertyDialogRunner = bool (*)(
+      QWidget* owner, const std::string& title, std::vector<orvex::media::ElementProperty>& properties,
+      const std::function<void(const std::string&, const std::string&)>& onChange);
   static void SetPropertyDialogRunner(PropertyDialogRunner runner);
 
  protected:

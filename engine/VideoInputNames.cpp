@@ -3,12 +3,13 @@
 #include <map>
 
 std::string ConnectorTypeName(int type) {
-  static const char* const kVideo[] = {"Tuner",  "Composite", "SVideo",        "RGB",           "YRYBY",
-                                       "Serial Digital", "Parallel Digital", "SCSI", "AUX", "1394",
-                                       "USB",    "Video Decoder", "Video Encoder", "SCART",         "black"};
-  static const char* const kAudio[] = {"Audio Tuner", "Audio Line",  "Audio Mic",  "Audio AES Digital",
-                                       "Audio SPDIF Digital", "Audio SCSI", "Audio AUX", "Audio 1394",
-                                       "Audio USB",   "Audio Decoder"};
+  static const char* const kVideo[] = {
+      "Tuner", "Composite", "SVideo", "RGB", "YRYBY",         "Serial Digital", "Parallel Digital",
+      "SCSI",  "AUX",       "1394",   "USB", "Video Decoder", "Video Encoder",  "SCART",
+      "black"};
+  static const char* const kAudio[] = {
+      "Audio Tuner", "Audio Line", "Audio Mic",  "Audio AES Digital", "Audio SPDIF Digital",
+      "Audio SCSI",  "Audio AUX",  "Audio 1394", "Audio USB",         "Audio Decoder"};
   if (type >= 1 && type <= 15) return kVideo[type - 1];
   if (type >= 4096 && type <= 4105) return kAudio[type - 4096];
   return "Video";

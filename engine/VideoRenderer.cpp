@@ -51,6 +51,7 @@ GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot) {
   gst_caps_unref(caps);
   GstAppSinkCallbacks callbacks{};
   callbacks.new_sample = &OnNewSample;
-  gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new std::shared_ptr<TVideoFrameSlot>(slot), &FreeSlot);
+  gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new std::shared_ptr<TVideoFrameSlot>(slot),
+                             &FreeSlot);
   return sink;
 }

@@ -40,8 +40,7 @@ bool TVdvWorker::Report(bool condition, int severity, const std::string& message
     LastErrorText = message;
   }
   const char* word = SeverityWord(severity);
-  if (log.Enabled())
-    log.Line(std::to_string(code) + " " + word + ": " + message, SeverityColour(severity));
+  if (log.Enabled()) log.Line(std::to_string(code) + " " + word + ": " + message, SeverityColour(severity));
   if (severity >= sv_Info && severity <= sv_Error && HandleAllocated() && !Destroying) {
     if (auto handler = Events.OnLog.Get()) {
       // The host's handler must not unwind through the engine's own steps.
@@ -68,14 +67,13 @@ bool TVdvWorker::StateCheck(bool deviceCheck, bool allowPreview, bool allowPlaye
   const TEngineState state = State;
   // Every condition is reported on its own; the check passes when none held.
   bool failed = false;
-  failed |= Report(deviceCheck && P.VideoSource == vs_VideoCaptureDevice && P.VideoDevice == -1,
-                   severity, "no video device selected", e_no_video_device_selected);
+  failed |= Report(deviceCheck && P.VideoSource == vs_VideoCaptureDevice && P.VideoDevice == -1, severity,
+                   "no video device selected", e_no_video_device_selected);
   failed |= Report(state == es_Recording, severity, "first stop recording", e_stop_recording_first);
   failed |= Report(state == es_Reencoding, severity, "first stop reencoding", e_reencoding);
-  failed |= Report(state == es_Playing && !allowPlayer, severity, "first close player",
-                   e_stop_player_first);
-  failed |= Report(state == es_Previewing && !allowPreview, severity, "first stop preview",
-                   e_stop_preview_first);
+  failed |= Report(state == es_Playing && !allowPlayer, severity, "first close player", e_stop_player_first);
+  failed |=
+      Report(state == es_Previewing && !allowPreview, severity, "first stop preview", e_stop_preview_first);
   return !failed;
 }
 

@@ -74,7 +74,8 @@ void TVdvWorker::DiscoverVideoDevice() {
   d.Subtypes.clear();
   if (descriptor.capabilities.empty()) LogLine("ERROR: NO OUPTUT PIN FOUND IN FORMAT DISCOVERING");
   for (const auto& cap : descriptor.capabilities)
-    if (!cap.subtype.empty() && std::find(d.Subtypes.begin(), d.Subtypes.end(), cap.subtype) == d.Subtypes.end())
+    if (!cap.subtype.empty() &&
+        std::find(d.Subtypes.begin(), d.Subtypes.end(), cap.subtype) == d.Subtypes.end())
       d.Subtypes.push_back(cap.subtype);
   d.Sizes.OnAdded = [this](const std::string& size) {
     Report(true, sv_Info, "video size: " + size, i_discovering_device);

@@ -64,7 +64,8 @@ void TVdvWorker::TakeSettingsSnapshot() {
 }
 
 bool TVdvWorker::RestartGraph(int mode) {
-  if (!TSyncManager::Instance() || (mode != 1 && mode != 2) || !Initialized || !EnumerationDone()) return false;
+  if (!TSyncManager::Instance() || (mode != 1 && mode != 2) || !Initialized || !EnumerationDone())
+    return false;
   if (P.VideoSource == vs_VideoCaptureDevice) {
     const int count = VideoDevicesCount();
     if (Report(count == 0, sv_Error, "no video capture device", e_no_video_input_device)) return false;
@@ -155,20 +156,24 @@ bool TVdvWorker::FinishGraph(int mode) {
   LogLine(AudioConnected ? "set master stream" : "no master stream");
   if (Settings.CaptureAudio) LogLine("set interleaving mode");
   if (Settings.GrabberOnCapture()) {
-    Report(true, sv_Warning,
-           "The frame grabber requires CPU and can cause dropped frames or jerky preview. If you do not need "
-           "graphics overlays or video processing in the video clip, disable it or set it on the preview stream "
-           "only.",
-           w_frame_grabber_requires_CPU);
+    Report(
+        true, sv_Warning,
+        "The frame grabber requires CPU and can cause dropped frames or jerky preview. If you do not need "
+        "graphics overlays or video processing in the video clip, disable it or set it on the preview stream "
+        "only.",
+        w_frame_grabber_requires_CPU);
     const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
-    const std::string selectedName =
-        selected >= 0 && selected < static_cast<int>(Devices.Subtypes.size()) ? Devices.Subtypes[selected] : "";
+    const std::string selectedName = selected >= 0 && selected < static_cast<int>(Devices.Subtypes.size())
+                                         ? Devices.Subtypes[selected]
+                                         : "";
     Report(true, sv_Info, "selected subtype: " + selectedName, i_recording_videosubtype);
     Report(true, sv_Info,
-           std::string("recording subtype: ") + (Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32"),
+           std::string("recording subtype: ") +
+               (Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32"),
            i_recording_videosubtype);
     Report(true, sv_Info,
-           "(the subtype has been overridden because frame grabber is used on the recording stream, it must be set "
+           "(the subtype has been overridden because frame grabber is used on the recording stream, it must "
+           "be set "
            "to \"fg_Disabled\" or \"fg_PreviewStream\" to record in the desired video subtype)",
            i_recording_videosubtype);
   }

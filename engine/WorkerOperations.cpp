@@ -11,7 +11,6 @@ bool TVdvWorker::EnumerationDone() const {
   return manager && manager->EnumerationDone();
 }
 
-
 // Binds the chosen devices when a start finds them not bound yet.
 static void BindForStart(TVdvWorker& w) {
   if (w.P.VideoSource != vs_VideoCaptureDevice) return;
@@ -22,8 +21,7 @@ static void BindForStart(TVdvWorker& w) {
 
 bool TVdvWorker::StartPreview() {
   BindForStart(*this);
-  if (StateCheck(/*deviceCheck=*/true, /*allowPreview=*/true, /*allowPlayer=*/true))
-    Request(rq_StartPreview);
+  if (StateCheck(/*deviceCheck=*/true, /*allowPreview=*/true, /*allowPlayer=*/true)) Request(rq_StartPreview);
   return State == es_Previewing;
 }
 

@@ -52,8 +52,8 @@ QString GraphErrorText(const TRecordingFailure& f) {
     case ENOSPC: return DiskFullText(f);
     case ENODEV:
       if (f.Name.empty()) return "The camera or the microphone was disconnected: " + StoppedAt(f);
-      return "The recording stopped because " + QString::fromStdString(f.Name) + " is no longer there; " + file +
-             " keeps what was recorded until then";
+      return "The recording stopped because " + QString::fromStdString(f.Name) + " is no longer there; " +
+             file + " keeps what was recorded until then";
     default: return "Cannot write to " + file + ": " + CauseText(f.Error) + "; " + StoppedAt(f);
   }
   if (f.Started)

@@ -146,19 +146,17 @@ void TfrmPreview::ApplyStoredEngineValues() {
   e.setBusyCursor(crHourGlass);
   e.setNormalCursor(crDefault);
 
-  e.setOnRecordingStarted([this](VOduduDudiviv* s, const std::string& f) {
-    VOduduDudiviv1RecordingStarted(s, f);
-  });
+  e.setOnRecordingStarted(
+      [this](VOduduDudiviv* s, const std::string& f) { VOduduDudiviv1RecordingStarted(s, f); });
   e.setOnRecordingCompleted([this](VOduduDudiviv* s, const std::string& f, bool ok) {
     VOduduDudiviv1RecordingCompleted(s, f, ok);
   });
   e.setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
     VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
   });
-  e.setOnFrameCaptureCompleted([this](VOduduDudiviv* s, const TFrameData& frame, TFrameCaptureDest dest,
-                                      const std::string& name, bool ok) {
-    VOduduDudiviv1FrameCaptureCompleted(s, frame, dest, name, ok);
-  });
+  e.setOnFrameCaptureCompleted(
+      [this](VOduduDudiviv* s, const TFrameData& frame, TFrameCaptureDest dest, const std::string& name,
+             bool ok) { VOduduDudiviv1FrameCaptureCompleted(s, frame, dest, name, ok); });
   e.EndLoading();
 }
 

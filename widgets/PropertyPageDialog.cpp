@@ -65,11 +65,11 @@ QWidget* PropertyPageDialog::EditorFor(std::size_t i) {
     }
     case PropertyKind::Choice: {
       auto* combo = new QComboBox;
-      for (const auto& c : p.choices) combo->addItem(QString::fromStdString(c.label), QVariant::fromValue(c.value));
+      for (const auto& c : p.choices)
+        combo->addItem(QString::fromStdString(c.label), QVariant::fromValue(c.value));
       combo->setCurrentIndex(combo->findData(QVariant::fromValue(std::atoll(p.value.c_str()))));
-      connect(combo, &QComboBox::currentIndexChanged, this, [this, i, combo](int) {
-        Changed(i, std::to_string(combo->currentData().toLongLong()));
-      });
+      connect(combo, &QComboBox::currentIndexChanged, this,
+              [this, i, combo](int) { Changed(i, std::to_string(combo->currentData().toLongLong())); });
       setters_[i] = [combo](const std::string& v) {
         combo->setCurrentIndex(combo->findData(QVariant::fromValue(std::atoll(v.c_str()))));
       };
@@ -80,18 +80,19 @@ QWidget* PropertyPageDialog::EditorFor(std::size_t i) {
       spin->setRange(p.minimum, p.maximum);
       spin->setDecimals(3);
       spin->setValue(std::atof(p.value.c_str()));
-      connect(spin, &QDoubleSpinBox::valueChanged, this, [this, i](double v) { Changed(i, std::to_string(v)); });
+      connect(spin, &QDoubleSpinBox::valueChanged, this,
+              [this, i](double v) { Changed(i, std::to_string(v)); });
       setters_[i] = [spin](const std::string& v) { spin->setValue(std::atof(v.c_str())); };
       return spin;
     }
     case PropertyKind::Text: {
       auto* edit = new QLineEdit(QString::fromStdString(p.value));
-      connect(edit, &QLineEdit::editingFinished, this, [this, i, edit] { Changed(i, edit->text().toStdString()); });
+      connect(edit, &QLineEdit::editingFinished, this,
+              [this, i, edit] { Changed(i, edit->text().toStdString()); });
       setters_[i] = [edit](const std::string& v) { edit->setText(QString::fromStdString(v)); };
       return edit;
     }
-    case PropertyKind::Integer:
-      break;
+    case PropertyKind::Integer: break;
   }
   // Small ranges get a slider, as picture controls do; the spin box shows the number.
   auto* row = new QWidget;
@@ -118,5 +119,6 @@ QWidget* PropertyPageDialog::EditorFor(std::size_t i) {
 
 void PropertyPageDialog::ResetDefaults() {
   for (std::size_t i = 0; i < properties_.size(); ++i)
-    if (setters_[i] && properties_[i].value != properties_[i].defaultValue) setters_[i](properties_[i].defaultValue);
+    if (setters_[i] && properties_[i].value != properties_[i].defaultValue)
+      setters_[i](properties_[i].defaultValue);
 }

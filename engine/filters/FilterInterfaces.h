@@ -100,7 +100,7 @@ struct TGrabberParams {
   std::int32_t RGBFormat = gf_RGB32;
   TProcessingBlock Processing;
   std::int32_t Zero72 = 0;
-  std::int32_t Version = 0;  // written by the module
+  std::int32_t Version = 0;        // written by the module
   std::uint8_t CaptureSource = 0;  // 1: frames of this instance may be captured
 };
 

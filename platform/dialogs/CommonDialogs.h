@@ -18,10 +18,10 @@ enum class MsgResult { Ok, Cancel, Yes, No };
 
 struct FileDialogOptions {
   QString title;
-  QString defaultExt;  // ".avi"; added when the chosen name has none
-  QString filter;      // "AVI Files (*.AVI)|*.avi|All Files (*.*)|*.*"
-  int filterIndex = 1; // 1-based, as the filter pairs are counted
-  QString fileName;    // proposed name, may include a folder
+  QString defaultExt;   // ".avi"; added when the chosen name has none
+  QString filter;       // "AVI Files (*.AVI)|*.avi|All Files (*.*)|*.*"
+  int filterIndex = 1;  // 1-based, as the filter pairs are counted
+  QString fileName;     // proposed name, may include a folder
   QString initialDir;
   bool overwritePrompt = false;  // ChooseFileToSave asks before a file is replaced
 };
@@ -46,8 +46,8 @@ class ICommonDialogs {
   virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
   virtual std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) = 0;
   virtual std::optional<std::uint32_t> ChooseColor(QWidget* parent, std::uint32_t initial) = 0;
-  virtual MsgResult MessageBox(QWidget* parent, const QString& caption, const QString& text,
-                               MsgIcon icon, MsgButtons buttons) = 0;
+  virtual MsgResult MessageBox(QWidget* parent, const QString& caption, const QString& text, MsgIcon icon,
+                               MsgButtons buttons) = 0;
   // Opens a file or web address with the desktop's default handler; no shell.
   virtual bool ShellOpen(const QString& target, const QString& workingDir) = 0;
 };

@@ -28,11 +28,11 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o
                                      QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent, options.title, options.initialDir, ToQtFilter(options.filter));
   dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                     : QFileDialog::AnyFile);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   // The question before replacing a file is ChooseFileToSave's, asked once.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (!options.defaultExt.isEmpty()) dialog.setDefaultSuffix(options.defaultExt.mid(options.defaultExt.startsWith('.') ? 1 : 0));
+  if (!options.defaultExt.isEmpty())
+    dialog.setDefaultSuffix(options.defaultExt.mid(options.defaultExt.startsWith('.') ? 1 : 0));
   const QString selectedFilter = QtFilterAt(options.filter, options.filterIndex);
   if (!selectedFilter.isEmpty()) dialog.selectNameFilter(selectedFilter);
   if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);

@@ -32,8 +32,8 @@ std::optional<std::uint32_t> ScriptedDialogs::ChooseColor(QWidget*, std::uint32_
   return Next(colorAnswers_, std::optional<std::uint32_t>());
 }
 
-MsgResult ScriptedDialogs::MessageBox(QWidget*, const QString& caption, const QString& text,
-                                      MsgIcon icon, MsgButtons buttons) {
+MsgResult ScriptedDialogs::MessageBox(QWidget*, const QString& caption, const QString& text, MsgIcon icon,
+                                      MsgButtons buttons) {
   Call call{Kind::MessageBox};
   call.caption = caption;
   call.text = text;

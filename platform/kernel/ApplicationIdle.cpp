@@ -1,10 +1,11 @@
 #include "platform/kernel/ApplicationIdle.h"
 
+#include <glib.h>
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <glib.h>
 
 namespace orvex::kernel {
 namespace {

@@ -23,12 +23,9 @@ DriveKind KindOf(long type) {
     case kCifsMagic:
     case kSmb2Magic:
     case CODA_SUPER_MAGIC:
-    case AFS_SUPER_MAGIC:
-      return DriveKind::Remote;
-    case ISOFS_SUPER_MAGIC:
-      return DriveKind::CdRom;
-    default:
-      return DriveKind::Local;
+    case AFS_SUPER_MAGIC: return DriveKind::Remote;
+    case ISOFS_SUPER_MAGIC: return DriveKind::CdRom;
+    default: return DriveKind::Local;
   }
 }
 

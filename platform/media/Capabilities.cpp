@@ -18,10 +18,9 @@ struct RawName {
 // Raw formats named as capture drivers name them; BGR byte order is what
 // those drivers call RGB.
 constexpr RawName kRawNames[] = {
-    {"YUY2", "YUY2"},   {"UYVY", "UYVY"},   {"YVYU", "YVYU"},   {"I420", "I420"},
-    {"YV12", "YV12"},   {"NV12", "NV12"},   {"NV21", "NV21"},   {"BGR", "RGB24"},
-    {"BGRx", "RGB32"},  {"BGRA", "RGB32"},  {"RGB16", "RGB565"}, {"RGB15", "RGB555"},
-    {"GRAY8", "Y800"},  {"YUV9", "YUV9"},   {"Y41B", "Y41P"},
+    {"YUY2", "YUY2"},    {"UYVY", "UYVY"},    {"YVYU", "YVYU"},  {"I420", "I420"},  {"YV12", "YV12"},
+    {"NV12", "NV12"},    {"NV21", "NV21"},    {"BGR", "RGB24"},  {"BGRx", "RGB32"}, {"BGRA", "RGB32"},
+    {"RGB16", "RGB565"}, {"RGB15", "RGB555"}, {"GRAY8", "Y800"}, {"YUV9", "YUV9"},  {"Y41B", "Y41P"},
 };
 
 struct CompressedName {

@@ -36,7 +36,8 @@ CapsPtr AviSinkCaps(bool video) {
 // the element then fails when the recording starts.
 bool NeedsHardware(const std::string& factory) {
   for (const char* marker : {"omx", "vaapi", "v4l2", "nvenc", "nvh264", "qsv", "amf", "vulkan", "va"})
-    if (factory.find(std::string("_") + marker) != std::string::npos || factory.rfind(marker, 0) == 0) return true;
+    if (factory.find(std::string("_") + marker) != std::string::npos || factory.rfind(marker, 0) == 0)
+      return true;
   return false;
 }
 

@@ -20,7 +20,7 @@ struct Fraction {
 
 // One format a video device offers, as its caps describe it.
 struct StreamCapability {
-  std::string subtype;  // "YUY2", "MJPG", "RGB24", "RGB32", "I420", ...
+  std::string subtype;          // "YUY2", "MJPG", "RGB24", "RGB32", "I420", ...
   bool hasVideoHeader = false;  // raw or compressed video with a size
   int width = 0, height = 0;    // the format's own size
   int minWidth = 0, minHeight = 0;

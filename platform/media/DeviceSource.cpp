@@ -133,8 +133,10 @@ struct GstDeviceSource::Impl {
         callback = impl->onChange;
       }
       GstDevice* device = nullptr;
-      if (type == GST_MESSAGE_DEVICE_ADDED) gst_message_parse_device_added(message, &device);
-      else gst_message_parse_device_removed(message, &device);
+      if (type == GST_MESSAGE_DEVICE_ADDED)
+        gst_message_parse_device_added(message, &device);
+      else
+        gst_message_parse_device_removed(message, &device);
       std::string id;
       if (device) {
         GstStructure* props = gst_device_get_properties(device);

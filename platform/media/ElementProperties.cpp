@@ -13,12 +13,33 @@ namespace orvex::media {
 namespace {
 
 // Plumbing every element has, which says nothing about the device itself.
-const std::set<std::string> kHidden = {"name", "parent", "device", "device-name", "device-fd", "do-timestamp",
-                                       "num-buffers", "typefind", "blocksize", "qos", "min-latency",
-                                       "max-latency", "automatic-eos", "flags", "io-mode", "extra-controls",
-                                       "client-name", "stream-properties", "provide-clock", "slave-method",
-                                       "buffer-time", "latency-time", "actual-buffer-time",
-                                       "actual-latency-time", "timestamp-offset", "is-live", "current-device"};
+const std::set<std::string> kHidden = {"name",
+                                       "parent",
+                                       "device",
+                                       "device-name",
+                                       "device-fd",
+                                       "do-timestamp",
+                                       "num-buffers",
+                                       "typefind",
+                                       "blocksize",
+                                       "qos",
+                                       "min-latency",
+                                       "max-latency",
+                                       "automatic-eos",
+                                       "flags",
+                                       "io-mode",
+                                       "extra-controls",
+                                       "client-name",
+                                       "stream-properties",
+                                       "provide-clock",
+                                       "slave-method",
+                                       "buffer-time",
+                                       "latency-time",
+                                       "actual-buffer-time",
+                                       "actual-latency-time",
+                                       "timestamp-offset",
+                                       "is-live",
+                                       "current-device"};
 
 constexpr const char* kBalancePrefix = "balance:";
 
@@ -29,7 +50,8 @@ std::string ValueText(const GValue* v) {
   GValue asString = G_VALUE_INIT;
   g_value_init(&asString, G_TYPE_STRING);
   std::string text;
-  if (g_value_transform(v, &asString)) text = g_value_get_string(&asString) ? g_value_get_string(&asString) : "";
+  if (g_value_transform(v, &asString))
+    text = g_value_get_string(&asString) ? g_value_get_string(&asString) : "";
   g_value_unset(&asString);
   return text;
 }
@@ -157,7 +179,8 @@ bool ApplyProperty(GstElement* element, const std::string& name, const std::stri
 std::string SerializeChanged(const std::vector<ElementProperty>& properties) {
   std::string state;
   for (const auto& p : properties)
-    if (p.value != p.defaultValue && p.value.find('\n') == std::string::npos) state += p.name + "=" + p.value + "\n";
+    if (p.value != p.defaultValue && p.value.find('\n') == std::string::npos)
+      state += p.name + "=" + p.value + "\n";
   return state;
 }
 

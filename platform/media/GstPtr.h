@@ -53,7 +53,9 @@ class GRef {
 
 namespace detail {
 template <typename T>
-void UnrefObject(T* p) { gst_object_unref(p); }
+void UnrefObject(T* p) {
+  gst_object_unref(p);
+}
 inline void UnrefCaps(GstCaps* c) { gst_caps_unref(c); }
 inline void UnrefMessage(GstMessage* m) { gst_message_unref(m); }
 inline void UnrefBuffer(GstBuffer* b) { gst_buffer_unref(b); }

@@ -120,5 +120,6 @@ TEST(CommandLine, RepairTakesOneFileAndNoOtherJob) {
   EXPECT_EQ(repair.repairFile, "clip.avi");
   EXPECT_TRUE(repair.Headless());
   EXPECT_NE(ParseCommandLine({"--repair"}).error.find("'--repair' needs a file name"), std::string::npos);
-  EXPECT_NE(ParseCommandLine({"--repair", "a.avi", "--record", "b.avi"}).error.find("'--repair'"), std::string::npos);
+  EXPECT_NE(ParseCommandLine({"--repair", "a.avi", "--record", "b.avi"}).error.find("'--repair'"),
+            std::string::npos);
 }

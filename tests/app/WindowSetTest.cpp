@@ -57,7 +57,8 @@ TEST_F(WindowSet, SixWindowsInCreationOrderWithTheirCaptionsAndSizes) {
 
 TEST_F(WindowSet, OnlyTheMainWindowIsShownAndBordersMatchTheirRoles) {
   frmMain->show();
-  for (QWidget* w : QList<QWidget*>{frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot, frmOverlay})
+  for (QWidget* w :
+       QList<QWidget*>{frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot, frmOverlay})
     EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
   EXPECT_TRUE(frmMain->isVisible());
   EXPECT_TRUE(frmMain->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -97,7 +98,8 @@ TEST_F(WindowSet, ShutdownDetachesTheOverlayHookBeforeTheOverlayDialogGoes) {
   EXPECT_TRUE(frmPreview->VOduduDudiviv1->OnFrameOverlayUsingDC());
   QStringList destroyed;
   bool hookAttachedWhenOverlayWent = true;
-  for (QWidget* w : QList<QWidget*>{frmMain, frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot, frmOverlay})
+  for (QWidget* w :
+       QList<QWidget*>{frmMain, frmPreview, frmConfiguration, frmVideoProcessing, frmSnapShot, frmOverlay})
     QObject::connect(w, &QObject::destroyed, [&destroyed, name = w->objectName()] { destroyed << name; });
   VOduduDudiviv* engine = frmPreview->VOduduDudiviv1;
   QObject::connect(frmOverlay, &QObject::destroyed,

@@ -76,8 +76,9 @@ TEST(DeviceLists, CompressorsAreBroughtForwardWordByWord) {
   lists.EnumerateAll(source, kNoLog);
   EXPECT_EQ(Names(lists.VideoCompressors),
             (std::vector<std::string>{"MPEG-4 V2", "XVID", "MJPEG Codec", "Cinepak"}));
-  EXPECT_EQ(Names(lists.AudioCompressors), (std::vector<std::string>{"Windows Media Audio V2", "PCM",
-                                                                     "MPEG Layer-3", "IMA ADPCM", "GSM 6.10"}));
+  EXPECT_EQ(
+      Names(lists.AudioCompressors),
+      (std::vector<std::string>{"Windows Media Audio V2", "PCM", "MPEG Layer-3", "IMA ADPCM", "GSM 6.10"}));
 }
 
 TEST(DeviceLists, AvcDevicesNameVendorAndModel) {

@@ -27,8 +27,10 @@ class EngineTest : public ::testing::Test {
   void SetUp() override {
     engine = std::make_unique<VOduduDudiviv>();
     engine->HandleNeeded();
-    engine->setOnLog([this](VOduduDudiviv*, TLogType code, const std::string& severity,
-                            const std::string& message) { reports.push_back({code, severity, message}); });
+    engine->setOnLog(
+        [this](VOduduDudiviv*, TLogType code, const std::string& severity, const std::string& message) {
+          reports.push_back({code, severity, message});
+        });
   }
   void TearDown() override { engine.reset(); }
 

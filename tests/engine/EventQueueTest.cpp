@@ -11,7 +11,8 @@ TEST_F(EngineTest, QueuedEventsArriveOnePerTickInRaisingOrder) {
   std::vector<std::string> delivered;
   engine->setOnPreviewStarted([&](VOduduDudiviv*) { delivered.push_back("preview"); });
   engine->setOnInactive([&](VOduduDudiviv*) { delivered.push_back("inactive"); });
-  engine->setOnRecordingStarted([&](VOduduDudiviv*, const std::string& f) { delivered.push_back("started " + f); });
+  engine->setOnRecordingStarted(
+      [&](VOduduDudiviv*, const std::string& f) { delivered.push_back("started " + f); });
   worker().CurrentFileName = "a.avi";
   worker().QueueEvent(qe_PreviewStarted);
   worker().QueueEvent(qe_RecordingStarted);
@@ -158,7 +159,8 @@ TEST_F(EngineTest, ClearingTheFrameHookWaitsForACallInProgress) {
     finished = true;
   });
   EXPECT_TRUE(worker().OverlayNeeded);
-  std::thread streaming([&] { worker().Events.OnFrameOverlayUsingDC.Call(engine.get(), TFrameInfo{}, nullptr); });
+  std::thread streaming(
+      [&] { worker().Events.OnFrameOverlayUsingDC.Call(engine.get(), TFrameInfo{}, nullptr); });
   while (!inside) std::this_thread::yield();
   std::thread releaser([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

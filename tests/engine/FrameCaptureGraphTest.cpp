@@ -35,7 +35,9 @@ class FrameCaptureTest : public GraphTest {
       captures.push_back(c);
     });
   }
-  bool WaitForCaptures(std::size_t n) { return WaitUntil([&] { return captures.size() >= n; }, 5000); }
+  bool WaitForCaptures(std::size_t n) {
+    return WaitUntil([&] { return captures.size() >= n; }, 5000);
+  }
   std::vector<Capture> captures;
 };
 

@@ -33,8 +33,9 @@ TEST(FrameSizes, ACameraWithALargeFirstSizeDefaultsTo352x288) {
 
 TEST(FrameSizes, TheSmallestSizeNeverBecomesTheDefault) {
   // 352x288 right after the default entry is the smallest size: the large default stays.
-  EXPECT_EQ(Sizes("video/x-raw,format=YUY2,width=640,height=480;video/x-raw,format=YUY2,width=352,height=288"),
-            "default\n352x288\n640x480\n");
+  EXPECT_EQ(
+      Sizes("video/x-raw,format=YUY2,width=640,height=480;video/x-raw,format=YUY2,width=352,height=288"),
+      "default\n352x288\n640x480\n");
   TFrameSizeList list;
   list.AddFromCapabilities(orvex::media::CapabilitiesFromCapsString(
       "video/x-raw,format=YUY2,width=640,height=480;video/x-raw,format=YUY2,width=352,height=288"));
@@ -51,8 +52,8 @@ TEST(FrameSizes, ACameraThatStartsAt320x240KeepsIt) {
 TEST(FrameSizes, RangesAreWalkedByHalvingAndDoubling) {
   // A scaler with a range: own size 640x480, from 160x120 to 1280x960.
   TFrameSizeList list;
-  list.AddFromCapabilities(orvex::media::CapabilitiesFromCapsString(
-      "video/x-raw,format=I420,width=[160,1280],height=[120,960]"));
+  list.AddFromCapabilities(
+      orvex::media::CapabilitiesFromCapsString("video/x-raw,format=I420,width=[160,1280],height=[120,960]"));
   std::vector<std::string> real;
   for (int i = 1; i < list.Count(); ++i) real.push_back(TFrameSizeList::Trimmed(list.At(i)));
   EXPECT_EQ(real, (std::vector<std::string>{"160x120", "320x240", "640x480", "1280x960"}));

@@ -29,9 +29,8 @@ class GraphTest : public ::testing::Test {
     engine->resize(320, 240);
     host->resize(320, 240);
     host->show();
-    engine->setOnLog([this](VOduduDudiviv*, TLogType, const std::string& severity, const std::string& message) {
-      reports.push_back(severity + ": " + message);
-    });
+    engine->setOnLog([this](VOduduDudiviv*, TLogType, const std::string& severity,
+                            const std::string& message) { reports.push_back(severity + ": " + message); });
     engine->setStoragePath(storage.str());
     camera = IndexOf(engine->VideoDevicesCount(), [this](int i) {
       engine->setVideoDevice(i);

@@ -38,11 +38,13 @@ TEST(DiagnosticLog, IsAnRtfDocumentRewrittenAfterEveryLine) {
   EXPECT_EQ(lines[3], "\\f0\\fs20\\b");
   // The opening banner: the first line has no time prefix, the rules are yellow.
   EXPECT_EQ(lines[4], "\\cf6 " + std::string(70, '=') + "\\par");
-  EXPECT_TRUE(std::regex_match(lines[5], std::regex(
-      R"(\\cf0 \d+\.\d{3} BEGIN VOduduDudiviv vv7\.2 \(build 7\.2\.4 rev n, March 14, 2005\) process log\\par)")));
+  EXPECT_TRUE(std::regex_match(
+      lines[5],
+      std::regex(
+          R"(\\cf0 \d+\.\d{3} BEGIN VOduduDudiviv vv7\.2 \(build 7\.2\.4 rev n, March 14, 2005\) process log\\par)")));
   EXPECT_TRUE(std::regex_match(lines[7], std::regex(R"(\\cf0 \d\.\d{3} plain line\\par)")));
-  EXPECT_TRUE(std::regex_match(lines[8],
-                               std::regex(R"(\\cf4 \d\.\d{3} ERROR: \\\{braces\\\} and \\\\backslash\\par)")));
+  EXPECT_TRUE(std::regex_match(
+      lines[8], std::regex(R"(\\cf4 \d\.\d{3} ERROR: \\\{braces\\\} and \\\\backslash\\par)")));
   EXPECT_NE(lines[9].find(std::string(70, '+')), std::string::npos);
   EXPECT_NE(lines[10].find("component initialized"), std::string::npos);
   EXPECT_EQ(lines.back(), "}");

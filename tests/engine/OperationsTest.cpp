@@ -25,7 +25,8 @@ TEST_F(EngineTest, StartsFailWhileNoDeviceHasBeenEnumerated) {
   EXPECT_FALSE(engine->StartRecording());
   EXPECT_EQ(engine->EngineState(), es_Stopped);
   // The empty device list is reported; nothing pretends a graph was built.
-  EXPECT_EQ(reports.front(), (LoggedReport{e_no_device_available, "INFO", "no video capture device available"}));
+  EXPECT_EQ(reports.front(),
+            (LoggedReport{e_no_device_available, "INFO", "no video capture device available"}));
 }
 
 TEST_F(EngineTest, StartRecordingWhileRecordingReportsFirstStopRecording) {

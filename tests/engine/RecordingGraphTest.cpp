@@ -5,10 +5,10 @@
 #include <map>
 #include <optional>
 
+#include "engine/BoundDevices.h"
 #include "engine/GraphBuilder.h"
 #include "engine/recovery/RecordingJournal.h"
 #include "engine/recovery/UnfinishedRecordings.h"
-#include "engine/BoundDevices.h"
 #include "platform/kernel/DiskSpace.h"
 #include "platform/kernel/ExclusiveFileLock.h"
 #include "platform/media/Compressors.h"
@@ -53,7 +53,8 @@ class RecordingTest : public GraphTest {
  protected:
   void SetUp() override {
     GraphTest::SetUp();
-    engine->setOnRecordingStarted([this](VOduduDudiviv*, const std::string& f) { events.started.push_back(f); });
+    engine->setOnRecordingStarted(
+        [this](VOduduDudiviv*, const std::string& f) { events.started.push_back(f); });
     engine->setOnRecordingCompleted(
         [this](VOduduDudiviv*, const std::string& f, bool ok) { events.completed.emplace_back(f, ok); });
     engine->setOnDiskFull([this](VOduduDudiviv*) { ++events.diskFull; });
@@ -144,7 +145,8 @@ TEST_F(RecordingTest, AFullDiskAtTheStartRefusesTheRecordingAndKeepsTheNumber) {
   EXPECT_FALSE(fs::exists(storage / "vg000001.avi"));
   orvex::kernel::SetDriveQueryForTesting(nullptr);
   ASSERT_TRUE(Record(400));
-  EXPECT_EQ(events.completed.back().first, storage.str() + "/vg000001.avi") << "the failed start gave its number back";
+  EXPECT_EQ(events.completed.back().first, storage.str() + "/vg000001.avi")
+      << "the failed start gave its number back";
 }
 
 TEST_F(RecordingTest, StartingTwiceOrStoppingAPreviewOnlyReports) {
@@ -188,7 +190,8 @@ TEST_F(RecordingTest, ADiskThatFailsDuringTheRecordingStopsItWithoutHanging) {
   static std::atomic<bool> full{false};
   full = false;
   orvex::kernel::SetDriveQueryForTesting([](const std::string&) {
-    return orvex::kernel::DriveInfo{full ? std::uint64_t{0} : std::uint64_t{1} << 40, orvex::kernel::DriveKind::Local};
+    return orvex::kernel::DriveInfo{full ? std::uint64_t{0} : std::uint64_t{1} << 40,
+                                    orvex::kernel::DriveKind::Local};
   });
   engine->setRecordingFileName("/dev/full");
   engine->StartRecording();
@@ -236,7 +239,8 @@ TEST_F(RecordingTest, AJournalIsKeptWhileRecordingAndANormalStopLeavesTheFileAsW
   ASSERT_TRUE(engine->StartRecording());
   EXPECT_TRUE(fs::exists(recovery::JournalPathFor(file)));
   EXPECT_EQ(recovery::ListedJournals(config.str()).size(), 1u);
-  EXPECT_TRUE(recovery::RepairUnfinishedRecordings(config.str()).empty()) << "a running recording is left alone";
+  EXPECT_TRUE(recovery::RepairUnfinishedRecordings(config.str()).empty())
+      << "a running recording is left alone";
   orvex::test::PumpEvents(1000);
   engine->StopRecording();
   ASSERT_TRUE(WaitUntil([&] { return !events.completed.empty(); }));

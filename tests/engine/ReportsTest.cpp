@@ -9,7 +9,8 @@ TEST_F(EngineTest, ReportCallsOnLogWithSeverityWordsAndAnswersTheCondition) {
   EXPECT_FALSE(worker().Report(false, sv_Error, "not reported", e_failed));
   // Severity 0 goes to the diagnostic log only.
   EXPECT_TRUE(worker().Report(true, sv_Trace, "log only", e_failed));
-  EXPECT_EQ(reports, (Reports{{e_trace_log, "INFO", "a"}, {w_information, "WARNING", "b"}, {e_failed, "ERROR", "c"}}));
+  EXPECT_EQ(reports,
+            (Reports{{e_trace_log, "INFO", "a"}, {w_information, "WARNING", "b"}, {e_failed, "ERROR", "c"}}));
 }
 
 TEST_F(EngineTest, ReportSkipsOnLogWithoutAWindowOrWhileDestroying) {

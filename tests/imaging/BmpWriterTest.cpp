@@ -2,8 +2,8 @@
 
 #include "imaging/BmpWriter.h"
 #include "imaging/ImageFile.h"
-#include "tests/support/FfmpegDecode.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/support/TempDir.h"
 
 using namespace orvex::imaging;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "imaging/GIFImage.h"
-#include "tests/support/FfmpegDecode.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/support/TempDir.h"
 
 using namespace orvex::imaging;

@@ -4,8 +4,8 @@
 
 #include "imaging/ImageFile.h"
 #include "imaging/JpegWriter.h"
-#include "tests/support/FfmpegDecode.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/FfmpegDecode.h"
 #include "tests/support/TempDir.h"
 
 using namespace orvex::imaging;

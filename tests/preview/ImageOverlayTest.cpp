@@ -16,7 +16,6 @@
 #include "preview/ImageOverlaySlots.h"
 #include "tests/support/AllocationWatch.h"
 
-
 namespace {
 
 using namespace orvex::gdi;

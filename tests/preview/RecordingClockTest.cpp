@@ -1,6 +1,6 @@
-#include "preview/RecordingClock.h"
-
 #include <gtest/gtest.h>
+
+#include "preview/RecordingClock.h"
 
 TEST(RecordingClock, HoursMinutesSecondsTruncatedWithTwoDigitsAtLeast) {
   EXPECT_EQ(RecordingStatusText(0), "Recording [00:00:00]");

@@ -26,7 +26,8 @@ class FakeDeviceSource final : public media::IDeviceSource {
     media::DeviceDescriptor d;
     d.category = category;
     d.friendlyName = friendlyName;
-    d.monikerDisplayName = id.empty() ? "fake:" + friendlyName + ":" + std::to_string(devices[category].size()) : id;
+    d.monikerDisplayName =
+        id.empty() ? "fake:" + friendlyName + ":" + std::to_string(devices[category].size()) : id;
     devices[category].push_back(d);
     return devices[category].back();
   }

@@ -22,7 +22,8 @@ ProbedFile ProbeFile(const std::filesystem::path& file) {
       "ffprobe -v error -count_frames -show_entries "
       "stream=codec_type,codec_name,width,height,nb_read_frames,nb_frames,sample_rate,channels:"
       "format=format_name,duration "
-      "-of default=noprint_wrappers=0 " + ShellQuote(file.string()) + " 2>&1",
+      "-of default=noprint_wrappers=0 " +
+          ShellQuote(file.string()) + " 2>&1",
       &status);
   if (status != 0) {
     result.error = out.empty() ? "ffprobe failed" : out;
@@ -43,21 +44,30 @@ ProbedFile ProbeFile(const std::filesystem::path& file) {
     if (key == "format_name") result.formatName = value;
     if (key == "duration" && !current) result.duration = std::atof(value.c_str());
     if (!current) continue;
-    if (key == "codec_type") current->codecType = value;
-    else if (key == "codec_name") current->codecName = value;
-    else if (key == "width") current->width = std::atoi(value.c_str());
-    else if (key == "height") current->height = std::atoi(value.c_str());
-    else if (key == "nb_read_frames") current->frames = std::atol(value.c_str());
-    else if (key == "nb_frames") current->declaredFrames = std::atol(value.c_str());
-    else if (key == "sample_rate") current->sampleRate = std::atoi(value.c_str());
-    else if (key == "channels") current->channels = std::atoi(value.c_str());
+    if (key == "codec_type")
+      current->codecType = value;
+    else if (key == "codec_name")
+      current->codecName = value;
+    else if (key == "width")
+      current->width = std::atoi(value.c_str());
+    else if (key == "height")
+      current->height = std::atoi(value.c_str());
+    else if (key == "nb_read_frames")
+      current->frames = std::atol(value.c_str());
+    else if (key == "nb_frames")
+      current->declaredFrames = std::atol(value.c_str());
+    else if (key == "sample_rate")
+      current->sampleRate = std::atoi(value.c_str());
+    else if (key == "channels")
+      current->channels = std::atoi(value.c_str());
   }
   return result;
 }
 
 std::string DecodeErrors(const std::filesystem::path& file) {
   int status = 0;
-  const std::string out = RunCommand("ffmpeg -v error -i " + ShellQuote(file.string()) + " -f null - 2>&1", &status);
+  const std::string out =
+      RunCommand("ffmpeg -v error -i " + ShellQuote(file.string()) + " -f null - 2>&1", &status);
   if (status != 0 && out.empty()) return "ffmpeg exited with " + std::to_string(status);
   return out;
 }
@@ -71,8 +81,8 @@ std::string ProbeWarnings(const std::filesystem::path& file) {
 // From ffmpeg's frame checksums: each stream's time base and the end of its last frame.
 DecodedStreams DecodeStreams(const std::filesystem::path& file) {
   int status = 0;
-  const std::string out =
-      RunCommand("ffmpeg -v error -i " + ShellQuote(file.string()) + " -map 0 -f framemd5 - 2>/dev/null", &status);
+  const std::string out = RunCommand(
+      "ffmpeg -v error -i " + ShellQuote(file.string()) + " -map 0 -f framemd5 - 2>/dev/null", &status);
   std::map<int, double> timeBase, end;
   std::map<int, std::string> type;
   std::map<int, long> frames;

@@ -42,7 +42,9 @@ const char* __lsan_default_suppressions() {
 // Full stacks at every allocation, so the suppressions above find the library
 // function that made a leak; frame-pointer stacks end at the first library
 // built without them.
-const char* __asan_default_options() { return "detect_leaks=1:fast_unwind_on_malloc=0:malloc_context_size=30"; }
+const char* __asan_default_options() {
+  return "detect_leaks=1:fast_unwind_on_malloc=0:malloc_context_size=30";
+}
 // ThreadSanitizer builds. GLib, GStreamer and Qt are not instrumented: their
 // own memory accesses inside intercepted calls (free, memcpy) are not ours to
 // judge, while the locks they take still order ours. TsanGlibLocks.cpp makes

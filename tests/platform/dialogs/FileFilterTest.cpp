@@ -1,6 +1,6 @@
-#include "platform/dialogs/FileFilter.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/dialogs/FileFilter.h"
 
 using namespace orvex::dialogs;
 

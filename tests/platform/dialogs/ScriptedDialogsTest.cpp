@@ -1,6 +1,6 @@
-#include "platform/dialogs/ScriptedDialogs.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/dialogs/ScriptedDialogs.h"
 
 using namespace orvex::dialogs;
 

@@ -15,7 +15,6 @@
 #include "platform/gdi/Font.h"
 #include "tests/support/AllocationWatch.h"
 
-
 namespace orvex::gdi {
 namespace {
 

@@ -1,10 +1,10 @@
-#include "platform/kernel/ApplicationIdle.h"
-
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+
+#include "platform/kernel/ApplicationIdle.h"
 
 namespace {
 // Runs the loop the way the program does, blocking while there is nothing to do.

@@ -1,7 +1,6 @@
-#include "platform/kernel/DiskSpace.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/kernel/DiskSpace.h"
 #include "tests/support/TempDir.h"
 
 TEST(DiskSpace, AFolderHasFreeSpaceAndAKind) {
@@ -19,8 +18,9 @@ TEST(DiskSpace, AFileNotYetWrittenIsJudgedByItsFolder) {
 }
 
 TEST(DiskSpace, TestsCanPretendAFullDisk) {
-  orvex::kernel::SetDriveQueryForTesting(
-      [](const std::string&) { return orvex::kernel::DriveInfo{123, orvex::kernel::DriveKind::CdRom}; });
+  orvex::kernel::SetDriveQueryForTesting([](const std::string&) {
+    return orvex::kernel::DriveInfo{123, orvex::kernel::DriveKind::CdRom};
+  });
   const auto info = orvex::kernel::QueryDrive("/anything");
   orvex::kernel::SetDriveQueryForTesting(nullptr);
   EXPECT_EQ(info.freeBytes, 123u);

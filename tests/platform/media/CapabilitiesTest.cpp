@@ -1,6 +1,6 @@
-#include "platform/media/Capabilities.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/media/Capabilities.h"
 
 using namespace orvex::media;
 
@@ -44,7 +44,8 @@ TEST(Capabilities, NonVideoStructuresAreSkipped) {
 }
 
 TEST(Capabilities, CapsForAFormatRoundTrip) {
-  EXPECT_EQ(CapsForFormat("RGB32", 320, 240, {30, 1}), "video/x-raw,format=BGRx,width=320,height=240,framerate=30/1");
+  EXPECT_EQ(CapsForFormat("RGB32", 320, 240, {30, 1}),
+            "video/x-raw,format=BGRx,width=320,height=240,framerate=30/1");
   EXPECT_EQ(CapsForFormat("MJPG", 640, 480), "image/jpeg,width=640,height=480");
   EXPECT_EQ(CapsForFormat("nonsense", 640, 480), "");
   const auto back = CapabilitiesFromCapsString(CapsForFormat("YUY2", 352, 288));

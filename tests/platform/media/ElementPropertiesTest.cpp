@@ -1,8 +1,7 @@
-#include "platform/media/ElementProperties.h"
-
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include "platform/media/ElementProperties.h"
 #include "platform/media/GstPtr.h"
 
 using namespace orvex::media;
