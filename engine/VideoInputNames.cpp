@@ -22,7 +22,12 @@ std::vector<std::string> VideoInputNames(const std::vector<orvex::media::DeviceI
     if (input.connectorType >= 4096) continue;  // audio connectors are not video inputs
     const int earlier = seen[input.connectorType]++;
     std::string name = ConnectorTypeName(input.connectorType);
+    // GCC 12 at -O2 and above sees an overlapping copy here that cannot happen
+    // (its bug 105329).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
     if (earlier > 0) name += " " + std::to_string(earlier);
+#pragma GCC diagnostic pop
     names.push_back(name);
   }
   return names;

@@ -50,9 +50,14 @@ std::optional<int> ParseWholeNumber(std::string_view text) {
   return value;
 }
 
+// GCC 12 at -O2 and above sees an overlapping copy in this concatenation that
+// cannot happen (its bug 105329).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
 std::string NotAnIntegerMessage(std::string_view text) {
   return "'" + std::string(text) + "' is not a valid integer value";
 }
+#pragma GCC diagnostic pop
 
 TSnapshotSize SnapshotTargetSize(TSnapshotSizeMode mode, TSnapshotSize video, TSnapshotSize screen,
                                  TSnapshotSize custom) {

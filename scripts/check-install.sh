@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Checks the program as it is shipped. Builds it without sanitizers
-# (build/package), installs it under a scratch prefix and checks the tree:
-# every file in its place; the installed program runs from anywhere, records
-# with its filter module and opens its manual; the desktop entry, AppStream
-# metainfo and man page pass their validators. Then makes the Debian package
-# and checks its contents and dependencies.
+# Checks the program as it is shipped. Builds everything (tests and
+# benchmarks too) without sanitizers and with -Werror in build/package,
+# installs it under a scratch prefix and checks the tree: every file in its
+# place; the installed program runs from anywhere, records with its filter
+# module and opens its manual; the desktop entry, AppStream metainfo and man
+# page pass their validators. Then makes the Debian package and checks its
+# contents and dependencies.
 #
 # With ORVEX_CHECK_DEB_INSTALL=1 (CI sets it) it also installs the package
 # into a fresh Debian 12 system and records there (scripts/check-deb-install.sh).
@@ -22,10 +23,12 @@ fail() {
   failures=$((failures + 1))
 }
 
-echo "== Building the program as shipped ($build)"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_SANITIZE=OFF -DORVEX_BUILD_TESTS=ON \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$build" --target orvex orvexfilters orvex_manual orvex_desktop_files test_app
+echo "== Building the program as shipped ($build), tests and benchmarks too: no warning passes"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_SANITIZE=OFF -DORVEX_WERROR=ON \
+  -DORVEX_BUILD_TESTS=ON -DORVEX_BUILD_BENCH=ON "${launcher[@]}" >/dev/null
+cmake --build "$build"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 echo "== The install tree"

@@ -16,6 +16,8 @@ packages=(
   pulseaudio pulseaudio-utils
   # checking the install tree and the Debian package (scripts/check-install.sh)
   desktop-file-utils appstream man-db dpkg-dev debootstrap
+  # the format check (scripts/check-format.sh)
+  clang-format
 )
 
 missing=()

@@ -47,6 +47,10 @@ class ScriptedDialogs final : public ICommonDialogs {
   bool ShellOpen(const QString& target, const QString& workingDir) override;
 
  private:
+  // GCC 12 at -O2 and above takes a moved-from std::optional<QString> for
+  // uninitialised (a known false positive of its optional analysis).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
   template <typename T>
   static T Next(std::deque<T>& queue, T fallback) {
     if (queue.empty()) return fallback;
@@ -54,6 +58,7 @@ class ScriptedDialogs final : public ICommonDialogs {
     queue.pop_front();
     return answer;
   }
+#pragma GCC diagnostic pop
 
   std::deque<std::optional<QString>> openAnswers_;
   std::deque<std::optional<QString>> saveAnswers_;

@@ -25,7 +25,12 @@ std::mutex gGlobalsMutex;
 std::function<void(const std::string&)> gNoticeHandler;
 std::function<void(const fs::path&)> gBeforeReplaceHook;
 
+// GCC 12 at -O2 and above sees an overlapping copy in this concatenation that
+// cannot happen (its bug 105329).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
 std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+#pragma GCC diagnostic pop
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 // Holds an exclusive lock on the settings folder, so that two programs do
