@@ -10,6 +10,7 @@
 
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
+#include "engine/TVdvWorker.h"
 #include "engine/VideoRenderer.h"
 
 namespace {
