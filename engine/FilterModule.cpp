@@ -61,8 +61,8 @@ TLoadResult CreateGrabber(int mode, TGrabber& out) {
     gst_object_unref(gst_object_ref_sink(element));
     return TLoadResult::CannotLoad;
   }
-  params->Flag8 = params->Flag16 = params->Flag24 = 1;
-  params->CaptureSource = 1;
+  params->SampleCallbackFlag = params->NotifyCallbackFlag = params->DVDateTimeCallbackFlag = 1;
+  params->CaptureSource = vdv_filters::kIsCaptureSource;
   if (params->Version != vdv_filters::kFilterVersion) {
     gst_object_unref(gst_object_ref_sink(element));
     return TLoadResult::Obsolete;

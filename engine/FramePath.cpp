@@ -83,10 +83,10 @@ void ConnectGrabber(TVdvWorker& worker, vdv_filters::TGrabberParams& params, int
   params.Context = &worker;
   params.FrameCallback = &OnFrame;
   params.NotifyCallback = &OnNotify;
-  params.Value5 = 5;
+  params.FixedValue = vdv_filters::kGrabberFixedValue;
   params.RGBFormat = rgbFormat;
-  params.Zero72 = 0;
-  for (auto& b : params.Zero36) b = 0;
+  params.Reserved = 0;
+  for (auto& b : params.PauseFlags) b = 0;
   CopyProcessingBlock(worker, params.Processing);
 }
 
@@ -102,7 +102,7 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
   CopyProcessingBlock(*this, block.Processing);
   path.AdvanceClock(path.Current, ClockNow(*this));
   if (State == es_Recording) RecordingElapsed100ns = path.Current.Info.FrameTime;
-  const bool eligible = !path.PendingMark && block.CaptureSource == 1;
+  const bool eligible = !path.PendingMark && block.CaptureSource == vdv_filters::kIsCaptureSource;
   const bool capture = eligible && path.RequestWaiting;
 
   orvex::gdi::Bitmap bitmap;

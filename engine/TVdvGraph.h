@@ -47,7 +47,6 @@ class TVdvGraph {
   // Ends the streams so every sink (the AVI writer above all) finishes its
   // file; answers whether the end arrived before the deadline or an error.
   bool SendEndOfStreamAndWait(std::chrono::milliseconds deadline);
-  bool ErrorSeen() const { return errorSeen_; }
 
   // Pipeline clock time minus base time, in nanoseconds; -1 when not running.
   std::int64_t RunningTime() const;

@@ -45,7 +45,12 @@ enum TRequest : int {
   rq_StartPreview = 9,
   rq_StartRecording = 11
 };
-inline constexpr int kLastQueuedRequest = 4;
+inline constexpr int kLastQueuedRequest = rq_GraphEvent;
+// Requests from here on build a graph, which needs a window to show video in.
+inline constexpr int kFirstGraphRequest = rq_StartPreview;
+
+// What a graph is built for; each is the engine state it then runs in.
+enum class TGraphMode : int { Preview = es_Previewing, Recording = es_Recording };
 
 // Events that are queued and delivered by the task worker.
 enum TQueuedEvent : int {
@@ -193,8 +198,6 @@ class TVdvWorker {
   bool DeliverOneEvent();
   bool RunOneRequest();
   std::size_t PendingEvents() const { return events_.Count(); }
-  std::size_t PendingRequests() const { return requests_.Count(); }
-  bool OnTaskThread() const;
   void ApplyNotificationSettings();
 
   // --- public operations and the graph (WorkerOperations.cpp) ---
@@ -206,10 +209,10 @@ class TVdvWorker {
   // Each later idle moment: starts the preview that the first idle moment
   // could not, once a device has been chosen.
   void LaterIdle();
-  bool RestartGraph(int mode);
+  bool RestartGraph(TGraphMode mode);
   void StopGraph();
   void Clear(bool resetState);
-  void Activate(int mode);
+  void Activate(TGraphMode mode);
   void SetGraphRunning(const std::string& tag);
   void TakeSettingsSnapshot();
   bool DetermineRecordingFile(std::string& fileName);
@@ -276,9 +279,9 @@ class TVdvWorker {
   void RunRequestNow(int request);
   void HandleDeviceLost();
   void HandleGraphEventFlags();
-  bool BuildGraph(int mode);
-  bool FinishGraph(int mode);
-  void FailRestart(int mode);
+  bool BuildGraph(TGraphMode mode);
+  bool FinishGraph(TGraphMode mode);
+  void FailRestart(TGraphMode mode);
 
   TCSList<int> requests_;
   TCSList<TEventRecord> events_;

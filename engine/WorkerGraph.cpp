@@ -63,9 +63,8 @@ void TVdvWorker::TakeSettingsSnapshot() {
   SettingsTaken = true;
 }
 
-bool TVdvWorker::RestartGraph(int mode) {
-  if (!TSyncManager::Instance() || (mode != 1 && mode != 2) || !Initialized || !EnumerationDone())
-    return false;
+bool TVdvWorker::RestartGraph(TGraphMode mode) {
+  if (!TSyncManager::Instance() || !Initialized || !EnumerationDone()) return false;
   if (P.VideoSource == vs_VideoCaptureDevice) {
     const int count = VideoDevicesCount();
     if (Report(count == 0, sv_Error, "no video capture device", e_no_video_input_device)) return false;
@@ -73,7 +72,7 @@ bool TVdvWorker::RestartGraph(int mode) {
   }
   if (restartRunning_) return false;
   restartRunning_ = true;
-  TLog::Instance().Banner("BEGIN RestartGraph " + std::to_string(mode), '#');
+  TLog::Instance().Banner("BEGIN RestartGraph " + std::to_string(static_cast<int>(mode)), '#');
   StopGraph();
 
   bool ok = true;
@@ -87,7 +86,7 @@ bool TVdvWorker::RestartGraph(int mode) {
       if (auto handler = Events.OnReinitializing.Get(); handler && !Destroying) (*handler)(&Owner);
       State = static_cast<TEngineState>(mode);
       ApplyNotificationSettings();
-      if (mode != 1) PreviewWanted = false;
+      if (mode != TGraphMode::Preview) PreviewWanted = false;
       TakeSettingsSnapshot();
       ok = BuildGraph(mode);
       ready = ok;
@@ -101,7 +100,7 @@ bool TVdvWorker::RestartGraph(int mode) {
 }
 
 // Builds the whole graph for `mode`; false when any step failed.
-bool TVdvWorker::BuildGraph(int mode) {
+bool TVdvWorker::BuildGraph(TGraphMode mode) {
   if (TLog::Instance().Enabled()) {
     LogLine(Devices.VideoIndex >= 0 ? "current video device: " + Devices.Video.DisplayName
                                     : std::string("no video device available."));
@@ -122,10 +121,10 @@ bool TVdvWorker::BuildGraph(int mode) {
   Frames.Reset();
   AudioConnected = false;
   TGraphBuilder builder(*this, *Graph, Settings);
-  bool ok = builder.BuildBase(mode == 2);
+  bool ok = builder.BuildBase(mode == TGraphMode::Recording);
   if (ok) {
     State = static_cast<TEngineState>(mode);
-    if (mode == 1) {
+    if (mode == TGraphMode::Preview) {
       if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
     } else {
       std::string fileName;
@@ -137,7 +136,7 @@ bool TVdvWorker::BuildGraph(int mode) {
     Report(true, sv_Trace, "build graph failed", e_failed);
     return false;
   }
-  ok = builder.FinishAudio(mode == 2) && FinishGraph(mode);
+  ok = builder.FinishAudio(mode == TGraphMode::Recording) && FinishGraph(mode);
   if (ok) {
     LogLine("Preview BUILDOWN END");
     Frames.Reset();
@@ -146,11 +145,11 @@ bool TVdvWorker::BuildGraph(int mode) {
 }
 
 // The messages and reports of a finished graph.
-bool TVdvWorker::FinishGraph(int mode) {
+bool TVdvWorker::FinishGraph(TGraphMode mode) {
   LogLine("find dropped frames interface");
   LogLine("get control interface");
   LogLine("get Event ex interface");
-  if (mode != 2) return true;
+  if (mode != TGraphMode::Recording) return true;
   LogLine("query config avi F_AVIFileMux");
   LogLine("set output Compatibility Index");
   LogLine(AudioConnected ? "set master stream" : "no master stream");
@@ -180,10 +179,10 @@ bool TVdvWorker::FinishGraph(int mode) {
   return true;
 }
 
-void TVdvWorker::FailRestart(int mode) {
+void TVdvWorker::FailRestart(TGraphMode mode) {
   Clear(true);
   State = es_Stopped;
-  if (mode == 1) {
+  if (mode == TGraphMode::Preview) {
     PreviewWanted = true;
     Report(true, sv_Error, "failed to start preview", e_failed_to_start_preview);
   } else {
@@ -199,11 +198,11 @@ void TVdvWorker::FailRestart(int mode) {
            w_divx_codec_not_installed);
 }
 
-void TVdvWorker::Activate(int mode) {
+void TVdvWorker::Activate(TGraphMode mode) {
   LogLine("begin activate graph");
   RecomputeOverlayNeeded();
   GraphActive = true;
-  if (mode == 2) {
+  if (mode == TGraphMode::Recording) {
     LogLine("BEGIN recording started post processing");
     RecordingStarted = true;
     RecordingElapsed100ns = 0;
@@ -213,8 +212,8 @@ void TVdvWorker::Activate(int mode) {
     LogLine("END recording started post processing");
     GuardRecording();
   }
-  SetGraphRunning(mode == 2 ? "bldcapnor" : "bprev");
-  if (mode == 2) RecordingFileOpened();
+  SetGraphRunning(mode == TGraphMode::Recording ? "bldcapnor" : "bprev");
+  if (mode == TGraphMode::Recording) RecordingFileOpened();
   LogLine("end activate graph");
 }
 

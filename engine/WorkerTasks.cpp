@@ -28,8 +28,7 @@ void TVdvWorker::Request(int request) {
     requests_.Add(request);
     return;
   }
-  // Graph-building requests need a window to show video in.
-  if (request > 8) Owner.EnsureParentWindow();
+  if (request >= kFirstGraphRequest) Owner.EnsureParentWindow();
   RunRequestNow(request);
 }
 
@@ -39,9 +38,9 @@ void TVdvWorker::RunRequestNow(int request) {
     case rq_GraphEvent: HandleGraphEventFlags(); break;
     case rq_Stop: StopGraph(); break;
     case rq_StartPreview:
-      if (RestartGraph(1)) QueueEvent(qe_PreviewStarted);
+      if (RestartGraph(TGraphMode::Preview)) QueueEvent(qe_PreviewStarted);
       break;
-    case rq_StartRecording: RestartGraph(2); break;
+    case rq_StartRecording: RestartGraph(TGraphMode::Recording); break;
     default: break;  // player, tuner and re-encoding requests are not used
   }
 }
@@ -182,8 +181,6 @@ void TVdvWorker::TaskStep(bool threadMode) {
     orvex::kernel::HandleUnhandledException(std::current_exception());
   }
 }
-
-bool TVdvWorker::OnTaskThread() const { return task_ && task_->IsTaskThread(); }
 
 int TVdvWorker::NotificationIntervalMs() const {
   return P.NotificationSleepTime == -1 ? 15 : P.NotificationSleepTime;
