@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/media/GstPtr.h"
+
 class TVdvGraph {
  public:
   // Called on the thread that posted the message; must not block.
@@ -22,7 +24,7 @@ class TVdvGraph {
   TVdvGraph(const TVdvGraph&) = delete;
   TVdvGraph& operator=(const TVdvGraph&) = delete;
 
-  GstElement* Pipeline() const { return pipeline_; }
+  GstElement* Pipeline() const { return pipeline_.get(); }
   void SetMessageHandler(MessageHandler handler);
 
   // Adds a (floating) element under `name`; answers it, or nullptr when it
@@ -60,7 +62,7 @@ class TVdvGraph {
   GstElement* LosableSourceOf(GstMessage* message) const;
   void EndStreamsOfFailedSources();
 
-  GstElement* pipeline_;
+  orvex::media::ElementPtr pipeline_;
   std::mutex mutex_;
   std::condition_variable ended_;
   bool eosSeen_ = false;

@@ -7,6 +7,7 @@
 
 #include "engine/BusyCursor.h"
 #include "engine/GraphBuilder.h"
+#include "engine/GraphDump.h"
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvGraph.h"
@@ -14,6 +15,7 @@
 #include "engine/VOduduDudiviv.h"
 #include "engine/VideoRenderer.h"
 #include "platform/kernel/DiskSpace.h"
+#include "platform/media/GstPtr.h"
 
 namespace {
 
@@ -33,6 +35,19 @@ int DisplayDepth() {
 }
 
 std::string YesNo(bool on) { return on ? ": YES" : ": no"; }
+
+// A warning changes nothing in the run, but says why a picture or sound may be wrong.
+void LogWarning(GstMessage* message) {
+  TLog& log = TLog::Instance();
+  if (!log.Enabled()) return;
+  GError* raw = nullptr;
+  gst_message_parse_warning(message, &raw, nullptr);
+  const orvex::media::GErrorPtr warning(raw);
+  const char* source = GST_MESSAGE_SRC_NAME(message);
+  log.Line(
+      std::string("graph warning from ") + (source ? source : "?") + ": " + (warning ? warning->message : ""),
+      TLog::lcPurple);
+}
 
 }  // namespace
 
@@ -92,7 +107,10 @@ bool TVdvWorker::RestartGraph(TGraphMode mode) {
       ready = ok;
     }
     LogLine("END RestartGraph");
-    if (!ok) FailRestart(mode);
+    if (!ok) {
+      if (Graph) DumpGraphBesideLog(Graph->Pipeline(), "build-failed");
+      FailRestart(mode);
+    }
   }
   restartRunning_ = false;
   if (ready) Activate(mode);
@@ -228,6 +246,7 @@ void TVdvWorker::SetGraphRunning(const std::string& tag) {
     return;
   }
   LogLine("ERROR: failed to run" + tag);
+  DumpGraphBesideLog(Graph->Pipeline(), "run-failed");
   Graph->SetState(GST_STATE_NULL);
 }
 
@@ -287,16 +306,18 @@ void TVdvWorker::Clear(bool resetState) {
 // the main thread.
 void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
   const auto type = GST_MESSAGE_TYPE(message);
+  if (type == GST_MESSAGE_WARNING) LogWarning(message);
   if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS) return;
   if (Stopping || !GraphRunning) return;
   int kind = ge_GraphError;
   std::string text;
   int cause = 0;
   if (type == GST_MESSAGE_ERROR) {
-    GError* error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
+    GError* raw = nullptr;
+    gst_message_parse_error(message, &raw, nullptr);
+    const orvex::media::GErrorPtr error(raw);
     text = error ? error->message : "";
-    cause = TVdvGraph::ErrorNumberOf(error);
+    cause = TVdvGraph::ErrorNumberOf(error.get());
     const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
     // A microphone whose sound server took it away fails like an unplugged
     // camera; its source has ended its stream, so the file can still be finished.
@@ -307,7 +328,6 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     } else if (FromElement(message, AudioDeviceElement)) {
       kind = ge_AudioDeviceLost;
     }
-    if (error) g_error_free(error);
   } else {
     kind = ge_DeviceLost;  // a live source that ends has gone away
   }

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 
+#include "engine/GraphDump.h"
 #include "engine/TDualThread.h"
+#include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
@@ -82,6 +84,7 @@ void TVdvWorker::HandleGraphEventFlags() {
   }
   // Any other failure ends the graph too: nothing flows through it any more.
   if (GraphErrorFlag.exchange(false)) {
+    if (Graph) DumpGraphBesideLog(Graph->Pipeline(), "graph-error");
     if (State == es_Recording)
       NoteRecordingFailure(e_graph_error, GraphErrorCause, "graph error: " + GraphErrorText, WrittenFile);
     else

@@ -53,7 +53,7 @@ class EngineProbe {
   bool BindVideoDevice() { return w_.BindVideoDevice(); }
   bool BindAudioDevice() { return w_.BindAudioDevice(); }
   // A new reference to the newest frame shown, or nullptr.
-  GstSample* NewestFrame() const { return w_.FrameSlot->Newest(); }
+  GstSample* NewestFrame() const { return w_.FrameSlot->Newest().release(); }
 
  private:
   TVdvWorker& w_;
