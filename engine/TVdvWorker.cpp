@@ -7,7 +7,7 @@
 #include "engine/TDualThread.h"
 #include "engine/TVdvGraph.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/gdi/DeviceContext.h"
 
 void TVdvEvents::ClearAll() {

@@ -14,11 +14,11 @@
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
 #include "engine/FilterModule.h"
-#include "engine/FramePath.h"
 #include "engine/GraphSettings.h"
 #include "engine/RecordingFailure.h"
 #include "engine/TCSList.h"
-#include "engine/TextOverlay.h"
+#include "engine/frames/FramePath.h"
+#include "engine/frames/TextOverlay.h"
 #include "platform/kernel/ExclusiveFileLock.h"
 
 typedef struct _GstElement GstElement;

@@ -11,7 +11,7 @@
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvWorker.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 
 namespace {
 

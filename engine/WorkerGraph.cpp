@@ -13,7 +13,7 @@
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/kernel/DiskSpace.h"
 #include "platform/media/GstPtr.h"
 

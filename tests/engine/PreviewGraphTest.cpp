@@ -1,7 +1,7 @@
 #include <gst/gst.h>
 
 #include "engine/TLog.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/gdi/Bitmap.h"
 #include "tests/engine/GraphFixture.h"
 #include "tests/support/EngineProbe.h"

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine/DateTimePattern.h"
-#include "engine/TextOverlay.h"
+#include "engine/frames/TextOverlay.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/DrawText.h"

@@ -10,7 +10,7 @@
 #include "engine/BoundDevices.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 
 class EngineProbe {
  public:

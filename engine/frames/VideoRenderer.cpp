@@ -1,4 +1,4 @@
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 
 #include <gst/app/gstappsink.h>
 

@@ -1,4 +1,4 @@
-#include "engine/FramePath.h"
+#include "engine/frames/FramePath.h"
 
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
