@@ -16,7 +16,7 @@
 #include "engine/FilterModule.h"
 #include "engine/GraphSettings.h"
 #include "engine/RecordingFailure.h"
-#include "engine/TCSList.h"
+#include "engine/TaskQueue.h"
 #include "engine/frames/FramePath.h"
 #include "engine/frames/TextOverlay.h"
 #include "platform/kernel/ExclusiveFileLock.h"
@@ -51,17 +51,6 @@ inline constexpr int kFirstGraphRequest = rq_StartPreview;
 
 // What a graph is built for; each is the engine state it then runs in.
 enum class TGraphMode : int { Preview = es_Previewing, Recording = es_Recording };
-
-// Events that are queued and delivered by the task worker.
-enum TQueuedEvent : int {
-  qe_RecordingStarted,
-  qe_RecordingCompleted,
-  qe_PreviewStarted,
-  qe_Inactive,
-  qe_DeviceLost,
-  qe_NoVideoDevices,
-  qe_DiskFull
-};
 
 struct TVdvEvents {
   TEventSlot<TOnFileNotification> OnRecordingStarted;
@@ -165,7 +154,7 @@ class TVdvWorker {
   void Request(int request);
   void QueueEvent(TQueuedEvent event);
   void TaskStep(bool threadMode);
-  std::size_t PendingEvents() const { return events_.Count(); }
+  std::size_t PendingEvents() const { return tasks_.PendingEvents(); }
   void ApplyNotificationSettings();
 
   // --- public operations and the graph (WorkerOperations.cpp) ---
@@ -248,8 +237,6 @@ class TVdvWorker {
   void CloseRecordingFile(bool failed);
 
   void StopTaskWorker();
-  bool DeliverOneEvent();
-  bool RunOneRequest();
   bool RestartGraph(TGraphMode mode);
   void Clear(bool resetState);
   void Activate(TGraphMode mode);
@@ -271,10 +258,6 @@ class TVdvWorker {
   void RouteAudioInput();
   bool HandleAllocated() const;
 
-  struct TEventRecord {
-    TQueuedEvent event;
-    std::uint64_t serial;
-  };
   std::uint64_t SerialOf(TQueuedEvent event) const;
   void Deliver(const TEventRecord& record);
   void RunRequestNow(int request);
@@ -284,11 +267,7 @@ class TVdvWorker {
   bool FinishGraph(TGraphMode mode);
   void FailRestart(TGraphMode mode);
 
-  TCSList<int> requests_;
-  TCSList<TEventRecord> events_;
-  std::unique_ptr<TDualThread> task_;
-  std::atomic<bool> stepBusy_{false};
-  std::atomic<bool> requestBusy_{false};
+  TTaskQueue tasks_;
   void DiscoverVideoDevice();
   bool DiscoverAudioDevice();
   void ApplyBoundVideoSize();
