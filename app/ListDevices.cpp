@@ -54,7 +54,7 @@ int ListDevices(VOduduDudiviv& engine, std::FILE* out) {
   for (int i = 0; i < static_cast<int>(audio.size()); ++i) {
     std::fprintf(out, "  %2d  %s\n", i + 1, audio[i].c_str());
     engine.setAudioDevice(i);
-    engine.Worker().BindAudioDevice();
+    engine.ReadAudioInputs();
     PrintList(out, "inputs", Lines(engine.AudioInputs()), false, "        ");
   }
   PrintList(out, "Video compressors", Lines(engine.VideoCompressors()), true, "");

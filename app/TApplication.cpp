@@ -78,8 +78,8 @@ void TApplication::CreateForms() {
   created(frmVideoProcessing = new TfrmVideoProcessing(engine));
   created(frmSnapShot = new TfrmSnapShot(engine));
   frmPreview->SetSnapshotChoices(frmSnapShot);
-  created(frmOverlay = new TfrmOverlay(engine));
-  frmPreview->SetFrameOverlayPainter(&frmOverlay->Compositor());
+  created(frmOverlay = new TfrmOverlay(engine, frmPreview->ImageSlots()));
+  frmPreview->SetFrameOverlayPainter(&frmPreview->ImageCompositor());
 }
 
 int TApplication::Run() {

@@ -15,7 +15,7 @@
 #include "app/TfrmMain.h"
 #include "engine/TSyncManager.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "preview/TfrmPreview.h"
 
 namespace {

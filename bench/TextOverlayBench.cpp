@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/TextOverlay.h"
+#include "engine/frames/TextOverlay.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"

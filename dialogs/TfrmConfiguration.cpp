@@ -10,7 +10,7 @@
 #include <exception>
 #include <string>
 
-#include "engine/BoundDevices.h"
+#include "engine/TextLines.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
 #include "settings/CaptureSettings.h"

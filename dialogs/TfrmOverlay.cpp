@@ -69,9 +69,10 @@ orvex::dialogs::FontChoice ToFontChoice(const TFont& font) {
   return choice;
 }
 
-TfrmOverlay::TfrmOverlay(VOduduDudiviv& engine)
+TfrmOverlay::TfrmOverlay(VOduduDudiviv& engine, TImageOverlaySlots& imageSlots)
     : TForm("Video Overlay", TBorderStyle::Single, /*minimizeBox=*/false),
       engine_(engine),
+      slots_(imageSlots),
       store_([this] { SaveSettings(); },
              [this](std::exception_ptr error) {
                ShowOverlayError(this, QString::fromStdString(orvex::kernel::DescribeException(error)));
@@ -130,10 +131,17 @@ void TfrmOverlay::StoreOnChange() {
   }
 }
 
-// The compositor is detached by now, so no frame reads the slots while they go.
+// The slots stay with the preview, empty and unplaced as a new window finds them.
 TfrmOverlay::~TfrmOverlay() {
   TrySaveSettings();
-  for (int i = 0; i < kImageRows; ++i) slots_.Free(i);
+  for (int i = 0; i < kImageRows; ++i) {
+    slots_.Free(i);
+    TImageOverlaySlot& slot = slots_[i];
+    slot.Visible = false;
+    slot.X = 0;
+    slot.Y = 0;
+    slot.Transparent = false;
+  }
 }
 
 void TfrmOverlay::BuildTextGroup() {

@@ -4,9 +4,8 @@
 // files while it is created, stores each change a moment after it was made,
 // and stores the settings again when it goes.
 //
-// It owns the image overlay slots and the compositor that draws them on the
-// frame path. Detach the compositor from the preview before this window is
-// destroyed.
+// It edits the image overlay slots that the preview owns and draws; going,
+// it empties them.
 
 #include <QString>
 #include <array>
@@ -16,7 +15,6 @@
 #include "dialogs/DeferredStore.h"
 #include "engine/EngineEnums.h"
 #include "platform/dialogs/CommonDialogs.h"
-#include "preview/ImageOverlayCompositor.h"
 #include "preview/ImageOverlaySlots.h"
 #include "widgets/TForm.h"
 
@@ -35,12 +33,10 @@ class TfrmOverlay : public TForm {
  public:
   static constexpr int kImageRows = TImageOverlaySlots::kCount;
 
-  explicit TfrmOverlay(VOduduDudiviv& engine);
+  TfrmOverlay(VOduduDudiviv& engine, TImageOverlaySlots& imageSlots);
   ~TfrmOverlay() override;
 
   TImageOverlaySlots& ImageSlots() { return slots_; }
-  // The per-frame painter of the images (the preview's frame overlay handler).
-  IFrameOverlayPainter& Compositor() { return compositor_; }
   // Image rows 1..3 as indexes 0..2.
   TOverlayImageRow& ImageRow(int index) { return *rows_.at(static_cast<std::size_t>(index)); }
 
@@ -95,9 +91,8 @@ class TfrmOverlay : public TForm {
   void StoreOnChange();
 
   VOduduDudiviv& engine_;
+  TImageOverlaySlots& slots_;
   TDeferredStore store_;
-  TImageOverlaySlots slots_;
-  TImageOverlayCompositor compositor_{slots_};
   std::array<QRadioButton*, 6> textRadios_{};  // by position code
   std::array<std::unique_ptr<TOverlayImageRow>, kImageRows> rows_;
 };

@@ -8,6 +8,7 @@
 #include "engine/DeviceValues.h"
 #include "engine/FrameSizeList.h"
 #include "engine/TDevices.h"
+#include "engine/TextLines.h"
 
 struct TBoundDevices {
   int VideoIndex = -1;  // the bound video device, -1 for none
@@ -31,6 +32,3 @@ struct TBoundDevices {
   std::string LastRecordingFileName;
   std::string LastClipPlayed;
 };
-
-// Splits a text list into its lines (a final line break ends the last line).
-std::vector<std::string> TextLines(const std::string& text);

@@ -53,6 +53,4 @@ void Leave(TCursor busy, TCursor normal) {
   if (depth <= 1 && busy != crDefault) SetScreenCursor(normal);
 }
 
-int Depth() { return g_depth.load(); }
-
 }  // namespace busy_cursor

@@ -8,7 +8,6 @@ namespace busy_cursor {
 
 void Enter(TCursor busy);
 void Leave(TCursor busy, TCursor normal);
-int Depth();
 
 // Enters on construction and leaves on destruction.
 class Scope {

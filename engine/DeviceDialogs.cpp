@@ -4,6 +4,7 @@
 
 #include "engine/DeviceStore.h"
 #include "engine/TSyncManager.h"
+#include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/media/ElementProperties.h"
 #include "platform/media/GstPtr.h"

@@ -7,9 +7,13 @@
 
 #include "platform/kernel/DynamicLibrary.h"
 #include "platform/kernel/ProgramFiles.h"
+#include "platform/media/GstPtr.h"
 
 namespace filter_module {
 namespace {
+
+// A new floating element that is not wanted after all.
+void Discard(GstElement* element) { orvex::media::ElementPtr(GST_ELEMENT(gst_object_ref_sink(element))); }
 
 std::mutex g_lock;
 std::string g_pathOverride;
@@ -58,13 +62,13 @@ TLoadResult CreateGrabber(int mode, TGrabber& out) {
   if (!create || !getParams || create(&element) < 0 || !element) return TLoadResult::CannotLoad;
   vdv_filters::TGrabberParams* params = nullptr;
   if (getParams(element, mode, &params) < 0 || !params) {
-    gst_object_unref(gst_object_ref_sink(element));
+    Discard(element);
     return TLoadResult::CannotLoad;
   }
-  params->Flag8 = params->Flag16 = params->Flag24 = 1;
-  params->CaptureSource = 1;
+  params->SampleCallbackFlag = params->NotifyCallbackFlag = params->DVDateTimeCallbackFlag = 1;
+  params->CaptureSource = vdv_filters::kIsCaptureSource;
   if (params->Version != vdv_filters::kFilterVersion) {
-    gst_object_unref(gst_object_ref_sink(element));
+    Discard(element);
     return TLoadResult::Obsolete;
   }
   out.element = element;
@@ -79,7 +83,7 @@ TLoadResult CreateTransform(const vdv_filters::TTransformParams& params, GstElem
   GstElement* element = nullptr;
   if (!create || !setParams || create(&element) < 0 || !element) return TLoadResult::CannotLoad;
   if (setParams(element, &params) < 0) {
-    gst_object_unref(gst_object_ref_sink(element));
+    Discard(element);
     return TLoadResult::CannotLoad;
   }
   out = element;

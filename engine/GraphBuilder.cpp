@@ -6,16 +6,17 @@
 
 #include "engine/DeviceStore.h"
 #include "engine/FilterModule.h"
-#include "engine/FramePath.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "engine/VideoFormatChoice.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/FramePath.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/media/Capabilities.h"
 #include "platform/media/ElementProperties.h"
 #include "platform/media/EncoderInput.h"
+#include "platform/media/GstPtr.h"
 
 namespace {
 
@@ -125,9 +126,8 @@ bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
   GstElement* filter = g_.Make("capsfilter", "Video Format");
   if (!filter) return Fail("failed to set video format");
   for (const TVideoFormat& format : formats) {
-    GstCaps* caps = gst_caps_from_string(format.Caps.c_str());
-    g_object_set(filter, "caps", caps, nullptr);
-    gst_caps_unref(caps);
+    const orvex::media::CapsPtr caps(gst_caps_from_string(format.Caps.c_str()));
+    g_object_set(filter, "caps", caps.get(), nullptr);
     if (!g_.Link(tail, filter)) continue;
     w_.LogLine(offered.empty() ? "video stream config 2" : "video stream config 1");
     const TVideoFormat asked{s_.DeviceSubtype, width, height, ""};
@@ -177,9 +177,8 @@ bool TGraphBuilder::EnsureRgb(GstElement*& tail, TChainFormat& format, const std
   if (!convert || !g_.Link(tail, convert)) return Fail("cannot convert to RGB");
   const std::string rgb = s_.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "BGR" : "BGRx";
   GstElement* filter = g_.Make("capsfilter", "RGB Format" + suffix);
-  GstCaps* caps = gst_caps_from_string(("video/x-raw,format=" + rgb).c_str());
-  g_object_set(filter, "caps", caps, nullptr);
-  gst_caps_unref(caps);
+  const orvex::media::CapsPtr caps(gst_caps_from_string(("video/x-raw,format=" + rgb).c_str()));
+  g_object_set(filter, "caps", caps.get(), nullptr);
   if (!g_.Link(convert, filter)) return Fail("cannot convert to RGB");
   tail = filter;
   format.rgb = true;
@@ -311,9 +310,8 @@ bool TGraphBuilder::ApplyAudioFormat(GstElement*& tail) {
            ",layout=interleaved";
     w_.LogLine("set audio format");
   }
-  GstCaps* parsed = gst_caps_from_string(caps.c_str());
-  g_object_set(filter, "caps", parsed, nullptr);
-  gst_caps_unref(parsed);
+  const orvex::media::CapsPtr parsed(gst_caps_from_string(caps.c_str()));
+  g_object_set(filter, "caps", parsed.get(), nullptr);
   tail = filter;
   return true;
 }

@@ -219,13 +219,13 @@ TDeviceLists::TDeviceLists()
       AudioCompressors(lk_AudioCompressors) {}
 
 void TDeviceLists::EnumerateAll(orvex::media::IDeviceSource& source, const TDevices::LogFn& log) {
-  DiscoveryState = 1;
+  DiscoveryState = ds_Running;
   AudioDevices.Rebuild(source, log);
   VideoDevices.Rebuild(source, log);
   VideoCompressors.Rebuild(source, log);
   AudioCompressors.Rebuild(source, log);
   AudioFormats = AudioFormatsText();
-  DiscoveryState = 2;
+  DiscoveryState = ds_Done;
 }
 
 TDevices& TDeviceLists::List(TDevicesKind kind) {

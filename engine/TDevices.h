@@ -91,8 +91,8 @@ class TDeviceLists {
   TDevices VideoCompressors;
   TDevices AudioCompressors;
   std::string AudioFormats;
-  // 0 not started, 1 running, 2 done.
-  int DiscoveryState = 0;
+  enum TDiscoveryState : int { ds_NotStarted, ds_Running, ds_Done };
+  TDiscoveryState DiscoveryState = ds_NotStarted;
 
   void EnumerateAll(orvex::media::IDeviceSource& source, const TDevices::LogFn& log);
   TDevices& List(TDevicesKind kind);

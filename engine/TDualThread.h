@@ -32,7 +32,6 @@ class TDualThread {
   void Terminate();
 
   TNotificationMethod Method() const { return method_; }
-  int Interval() const { return interval_; }
   const std::string& Name() const { return name_; }
   bool IsTaskThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 

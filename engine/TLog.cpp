@@ -66,6 +66,11 @@ void TLog::Open(const std::string& path) {
   WriteLocked();
 }
 
+std::string TLog::FilePath() const {
+  std::lock_guard lock(mutex_);
+  return enabled_ ? path_ : std::string();
+}
+
 void TLog::Close() {
   {
     std::lock_guard lock(mutex_);

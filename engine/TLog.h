@@ -19,6 +19,8 @@ class TLog {
   // Writes the closing banner and stops logging.
   void Close();
   bool Enabled() const;
+  // The document's file while the log is on, else "".
+  std::string FilePath() const;
 
   void Line(const std::string& text, Colour colour = lcDefault);
   // A line between two rules of 70 copies of `ruleChar`.

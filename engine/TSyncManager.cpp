@@ -61,7 +61,6 @@ TSyncManager::~TSyncManager() {
   // Give the idle event back to whoever had it before us.
   orvex::kernel::SetApplicationIdleHandler(previousIdle_);
   delete syncTimer_;
-  for (const std::string& path : tempFiles_.Snapshot()) std::remove(path.c_str());
   TLog::Instance().Close();
 }
 

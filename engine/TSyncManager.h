@@ -31,12 +31,9 @@ class TSyncManager {
   void Remove(TVdvWorker* worker);
   std::vector<TVdvWorker*> Workers() const { return instances_.Snapshot(); }
 
-  // Files deleted when the manager is freed.
-  void AddTempFile(const std::string& path) { tempFiles_.Add(path); }
-
   TDeviceLists& Lists() { return lists_; }
   // Whether the one-time device enumeration has finished.
-  bool EnumerationDone() const { return lists_.DiscoveryState == 2; }
+  bool EnumerationDone() const { return lists_.DiscoveryState == TDeviceLists::ds_Done; }
 
   // Sequential numbers of automatic file names, per folder, prefix and
   // extension (compared without case), shared by every engine.
@@ -74,7 +71,6 @@ class TSyncManager {
   TCSList<TVdvWorker*> instances_;
   std::map<std::string, int> counters_;
   std::map<std::string, const TVdvWorker*> devicesInUse_;
-  TCSList<std::string> tempFiles_;
   TDeviceLists lists_;
   QTimer* syncTimer_ = nullptr;
   bool scanArmed_ = false;

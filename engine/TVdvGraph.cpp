@@ -2,19 +2,16 @@
 
 #include <cerrno>
 
-TVdvGraph::TVdvGraph(const std::string& name) : pipeline_(gst_pipeline_new(name.c_str())) {
-  gst_object_ref_sink(pipeline_);
-  GstBus* bus = gst_element_get_bus(pipeline_);
-  gst_bus_set_sync_handler(bus, &TVdvGraph::OnSyncMessage, this, nullptr);
-  gst_object_unref(bus);
+TVdvGraph::TVdvGraph(const std::string& name)
+    : pipeline_(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(name.c_str())))) {
+  const orvex::media::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+  gst_bus_set_sync_handler(bus.get(), &TVdvGraph::OnSyncMessage, this, nullptr);
 }
 
 TVdvGraph::~TVdvGraph() {
-  gst_element_set_state(pipeline_, GST_STATE_NULL);
-  GstBus* bus = gst_element_get_bus(pipeline_);
-  gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-  gst_object_unref(bus);
-  gst_object_unref(pipeline_);
+  gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+  const orvex::media::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+  gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
 }
 
 void TVdvGraph::SetMessageHandler(MessageHandler handler) {
@@ -24,11 +21,14 @@ void TVdvGraph::SetMessageHandler(MessageHandler handler) {
 
 GstBusSyncReply TVdvGraph::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
   auto* self = static_cast<TVdvGraph*>(data);
+  // A dropped message is ours to free; kept, it would hold its source and so
+  // the whole pipeline alive.
+  const orvex::media::MessagePtr dropped(message);
   MessageHandler handler;
   {
     std::lock_guard lock(self->mutex_);
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS &&
-        GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline_)) {
+        GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline_.get())) {
       self->eosSeen_ = true;
       self->ended_.notify_all();
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
@@ -42,16 +42,13 @@ GstBusSyncReply TVdvGraph::OnSyncMessage(GstBus*, GstMessage* message, gpointer 
     handler = self->handler_;
   }
   if (handler) handler(message);
-  // A dropped message is ours to free; kept, it would hold its source and so
-  // the whole pipeline alive.
-  gst_message_unref(message);
   return GST_BUS_DROP;
 }
 
 GstElement* TVdvGraph::Add(GstElement* element, const std::string& name) {
   if (!element) return nullptr;
   if (!name.empty()) gst_object_set_name(GST_OBJECT(element), name.c_str());
-  if (!gst_bin_add(GST_BIN(pipeline_), element)) return nullptr;
+  if (!gst_bin_add(GST_BIN(pipeline_.get()), element)) return nullptr;
   return element;
 }
 
@@ -60,39 +57,33 @@ GstElement* TVdvGraph::Make(const char* factory, const std::string& name) {
 }
 
 GstElement* TVdvGraph::Find(const std::string& name) const {
-  GstElement* element = gst_bin_get_by_name(GST_BIN(pipeline_), name.c_str());
-  if (element) gst_object_unref(element);  // the bin keeps it alive
-  return element;
+  // The bin keeps the element alive; the caller borrows it.
+  const orvex::media::ElementPtr element(gst_bin_get_by_name(GST_BIN(pipeline_.get()), name.c_str()));
+  return element.get();
 }
 
 bool TVdvGraph::Link(GstElement* from, GstElement* to) { return from && to && gst_element_link(from, to); }
 
 bool TVdvGraph::LinkFiltered(GstElement* from, GstElement* to, const std::string& caps) {
   if (!from || !to) return false;
-  GstCaps* filter = gst_caps_from_string(caps.c_str());
-  if (!filter) return false;
-  const bool ok = gst_element_link_filtered(from, to, filter);
-  gst_caps_unref(filter);
-  return ok;
+  const orvex::media::CapsPtr filter(gst_caps_from_string(caps.c_str()));
+  return filter && gst_element_link_filtered(from, to, filter.get());
 }
 
 bool TVdvGraph::LinkRequest(GstElement* from, GstElement* to, const char* padTemplate) {
   if (!from || !to) return false;
-  GstPad* sink = gst_element_request_pad_simple(to, padTemplate);
+  const orvex::media::PadPtr sink(gst_element_request_pad_simple(to, padTemplate));
   if (!sink) return false;
-  GstPad* src = gst_element_get_static_pad(from, "src");
-  const bool ok = src && gst_pad_link(src, sink) == GST_PAD_LINK_OK;
-  if (src) gst_object_unref(src);
-  gst_object_unref(sink);
-  return ok;
+  const orvex::media::PadPtr src(gst_element_get_static_pad(from, "src"));
+  return src && gst_pad_link(src.get(), sink.get()) == GST_PAD_LINK_OK;
 }
 
 bool TVdvGraph::SetState(GstState state, std::chrono::milliseconds timeout) {
-  const GstStateChangeReturn r = gst_element_set_state(pipeline_, state);
+  const GstStateChangeReturn r = gst_element_set_state(pipeline_.get(), state);
   if (r == GST_STATE_CHANGE_FAILURE) return false;
   if (r == GST_STATE_CHANGE_ASYNC) {
     GstState current = GST_STATE_VOID_PENDING;
-    const auto waited = gst_element_get_state(pipeline_, &current, nullptr,
+    const auto waited = gst_element_get_state(pipeline_.get(), &current, nullptr,
                                               static_cast<GstClockTime>(timeout.count()) * GST_MSECOND);
     return waited != GST_STATE_CHANGE_FAILURE && !errorSeen_;
   }
@@ -101,7 +92,7 @@ bool TVdvGraph::SetState(GstState state, std::chrono::milliseconds timeout) {
 
 GstState TVdvGraph::CurrentState() const {
   GstState current = GST_STATE_VOID_PENDING;
-  gst_element_get_state(pipeline_, &current, nullptr, 0);
+  gst_element_get_state(pipeline_.get(), &current, nullptr, 0);
   return current;
 }
 
@@ -128,11 +119,9 @@ void TVdvGraph::EndStreamsOfFailedSources() {
     failed = failedSources_;
   }
   for (GstElement* source : failed) {
-    GstPad* src = gst_element_get_static_pad(source, "src");
-    GstPad* peer = src ? gst_pad_get_peer(src) : nullptr;
-    if (peer && !GST_PAD_IS_EOS(peer)) gst_pad_send_event(peer, gst_event_new_eos());
-    if (peer) gst_object_unref(peer);
-    if (src) gst_object_unref(src);
+    const orvex::media::PadPtr src(gst_element_get_static_pad(source, "src"));
+    const orvex::media::PadPtr peer(src ? gst_pad_get_peer(src.get()) : nullptr);
+    if (peer && !GST_PAD_IS_EOS(peer.get())) gst_pad_send_event(peer.get(), gst_event_new_eos());
   }
 }
 
@@ -140,18 +129,17 @@ bool TVdvGraph::SendEndOfStreamAndWait(std::chrono::milliseconds deadline) {
   // After an error the end never arrives: don't wait for it.
   if (errorSeen_) return false;
   EndStreamsOfFailedSources();
-  gst_element_send_event(pipeline_, gst_event_new_eos());
+  gst_element_send_event(pipeline_.get(), gst_event_new_eos());
   std::unique_lock lock(mutex_);
   ended_.wait_for(lock, deadline, [this] { return eosSeen_ || errorSeen_; });
   return eosSeen_ && !errorSeen_;
 }
 
 std::int64_t TVdvGraph::RunningTime() const {
-  GstClock* clock = gst_element_get_clock(pipeline_);
+  const orvex::media::ClockPtr clock(gst_element_get_clock(pipeline_.get()));
   if (!clock) return -1;
-  const GstClockTime now = gst_clock_get_time(clock);
-  gst_object_unref(clock);
-  const GstClockTime base = gst_element_get_base_time(pipeline_);
+  const GstClockTime now = gst_clock_get_time(clock.get());
+  const GstClockTime base = gst_element_get_base_time(pipeline_.get());
   return now >= base ? static_cast<std::int64_t>(now - base) : -1;
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/media/GstPtr.h"
+
 class TVdvGraph {
  public:
   // Called on the thread that posted the message; must not block.
@@ -22,7 +24,7 @@ class TVdvGraph {
   TVdvGraph(const TVdvGraph&) = delete;
   TVdvGraph& operator=(const TVdvGraph&) = delete;
 
-  GstElement* Pipeline() const { return pipeline_; }
+  GstElement* Pipeline() const { return pipeline_.get(); }
   void SetMessageHandler(MessageHandler handler);
 
   // Adds a (floating) element under `name`; answers it, or nullptr when it
@@ -47,7 +49,6 @@ class TVdvGraph {
   // Ends the streams so every sink (the AVI writer above all) finishes its
   // file; answers whether the end arrived before the deadline or an error.
   bool SendEndOfStreamAndWait(std::chrono::milliseconds deadline);
-  bool ErrorSeen() const { return errorSeen_; }
 
   // Pipeline clock time minus base time, in nanoseconds; -1 when not running.
   std::int64_t RunningTime() const;
@@ -61,7 +62,7 @@ class TVdvGraph {
   GstElement* LosableSourceOf(GstMessage* message) const;
   void EndStreamsOfFailedSources();
 
-  GstElement* pipeline_;
+  orvex::media::ElementPtr pipeline_;
   std::mutex mutex_;
   std::condition_variable ended_;
   bool eosSeen_ = false;

@@ -4,10 +4,9 @@
 #include <filesystem>
 
 #include "engine/RecordingGuard.h"
-#include "engine/TDualThread.h"
 #include "engine/TVdvGraph.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/gdi/DeviceContext.h"
 
 void TVdvEvents::ClearAll() {
@@ -28,7 +27,15 @@ void TVdvEvents::ClearAll() {
   OnFrameOverlayUsingDC.Set(nullptr);
 }
 
-TVdvWorker::TVdvWorker(VOduduDudiviv& owner) : Owner(owner), FrameSlot(std::make_shared<TVideoFrameSlot>()) {
+TVdvWorker::TVdvWorker(VOduduDudiviv& owner)
+    : Owner(owner),
+      FrameSlot(std::make_shared<TVideoFrameSlot>()),
+      tasks_({[this](int request) { RunRequestNow(request); },
+              [this](const TEventRecord& record) { Deliver(record); },
+              [this] {
+                if (GraphActive) PollFrames();
+              },
+              [this] { return Destroying.load(); }}) {
   std::error_code ec;
   P.StoragePath = std::filesystem::current_path(ec).string();
   // One repaint request at a time, whatever the frame rate.
@@ -48,8 +55,7 @@ TVdvWorker::TVdvWorker(VOduduDudiviv& owner) : Owner(owner), FrameSlot(std::make
 TVdvWorker::~TVdvWorker() {
   StopGraph();
   StopTaskWorker();
-  requests_.Clear();
-  events_.Clear();
+  tasks_.Clear();
 }
 
 bool TVdvWorker::HandleAllocated() const { return Owner.HandleAllocated(); }

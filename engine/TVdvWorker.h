@@ -14,11 +14,11 @@
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
 #include "engine/FilterModule.h"
-#include "engine/FramePath.h"
 #include "engine/GraphSettings.h"
 #include "engine/RecordingFailure.h"
-#include "engine/TCSList.h"
-#include "engine/TextOverlay.h"
+#include "engine/TaskQueue.h"
+#include "engine/frames/FramePath.h"
+#include "engine/frames/TextOverlay.h"
 #include "platform/kernel/ExclusiveFileLock.h"
 
 typedef struct _GstElement GstElement;
@@ -45,18 +45,12 @@ enum TRequest : int {
   rq_StartPreview = 9,
   rq_StartRecording = 11
 };
-inline constexpr int kLastQueuedRequest = 4;
+inline constexpr int kLastQueuedRequest = rq_GraphEvent;
+// Requests from here on build a graph, which needs a window to show video in.
+inline constexpr int kFirstGraphRequest = rq_StartPreview;
 
-// Events that are queued and delivered by the task worker.
-enum TQueuedEvent : int {
-  qe_RecordingStarted,
-  qe_RecordingCompleted,
-  qe_PreviewStarted,
-  qe_Inactive,
-  qe_DeviceLost,
-  qe_NoVideoDevices,
-  qe_DiskFull
-};
+// What a graph is built for; each is the engine state it then runs in.
+enum class TGraphMode : int { Preview = es_Previewing, Recording = es_Recording };
 
 struct TVdvEvents {
   TEventSlot<TOnFileNotification> OnRecordingStarted;
@@ -98,22 +92,13 @@ class TVdvWorker {
   std::atomic<bool> OverlayNeeded{false};
   bool GraphActive = false;
   bool RecordingStarted = false;
-  // Set by the graph event reader, acted on by request 4.
+  // Set by the graph event reader, acted on by rq_GraphEvent.
   std::atomic<bool> DeviceLostFlag{false};
-  std::atomic<bool> DiskFullFlag{false};
-  std::atomic<bool> GraphErrorFlag{false};
-  std::string GraphErrorText;
-  // Main thread: the device whose loss is being handled, and the recording
-  // that loss ended (empty when it ended none).
+  // Main thread: the device whose loss is being handled.
   std::string LostDeviceName;
-  std::string InterruptedRecording;
-  int GraphErrorCause = 0;
 
   // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
   std::unique_ptr<TVdvGraph> Graph;
-  std::uint64_t GraphSerial = 0;
-  TGraphSettings Settings;
-  bool SettingsTaken = false;
   std::shared_ptr<TVideoFrameSlot> FrameSlot;
   std::vector<filter_module::TGrabber> Grabbers;
   std::vector<std::string> DevicesInUse;
@@ -123,41 +108,21 @@ class TVdvWorker {
   std::string VideoCompressorName;
   std::string AudioCompressorName;
   bool AudioConnected = false;
-  std::atomic<bool> GraphRunning{false};
   std::atomic<bool> Stopping{false};
   TFramePath Frames;
 
-  // The recording file of the current build (RecordingFile.cpp).
-  std::string WrittenFile;
-  // Its journal and sync while it is written, and whether the writer finished it (WorkerRecordingGuard.cpp).
-  std::unique_ptr<TRecordingGuard> Guard;
-  bool RecordingFinished = false;
-  void GuardRecording();
-  void RecordingFileOpened();
-  void EndRecordingGuard();
-  bool FileNamedAutomatically = false;
-  std::string ReservedKey;
-  int ReservedNumber = -1;
   std::string Caption;
 
   TBoundDevices Devices;
 
   // Recording results, read when the queued events are delivered.
   std::string CurrentFileName;
-  bool RecordingSuccess = false;
   std::atomic<std::int64_t> RecordingElapsed100ns{0};  // written by the streaming thread
 
   // The file being recorded, held against other writers and its disk
   // watched; what went wrong with the latest recording (WorkerRecordingFile.cpp).
   orvex::kernel::ExclusiveFileLock RecordingLock;
-  std::shared_ptr<TDiskSpaceGuard> SpaceGuard;
   std::optional<TRecordingFailure> RecordingFailure;
-  TLogType LastErrorCode = e_failed;  // the latest ERROR report
-  std::string LastErrorText;
-  // Opens and locks the file before the writer may truncate it; false (and reported) when it cannot.
-  bool OpenRecordingFile(const std::string& fileName);
-  // Once the writer is closed: a file this recording made and left empty goes when it `failed`.
-  void CloseRecordingFile(bool failed);
   // Ends the recording before the data going into `mux` fills the disk.
   void WatchDiskSpace(GstElement* mux, const std::string& fileName);
   // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
@@ -175,7 +140,6 @@ class TVdvWorker {
 
   // Starts the task worker and marks the worker initialised (construction's tail).
   void StartTaskWorker();
-  void StopTaskWorker();
 
   // --- reports and checks (WorkerChecks.cpp) ---
   // Answers whether `condition` held; reports it when it did.
@@ -190,11 +154,7 @@ class TVdvWorker {
   void Request(int request);
   void QueueEvent(TQueuedEvent event);
   void TaskStep(bool threadMode);
-  bool DeliverOneEvent();
-  bool RunOneRequest();
-  std::size_t PendingEvents() const { return events_.Count(); }
-  std::size_t PendingRequests() const { return requests_.Count(); }
-  bool OnTaskThread() const;
+  std::size_t PendingEvents() const { return tasks_.PendingEvents(); }
   void ApplyNotificationSettings();
 
   // --- public operations and the graph (WorkerOperations.cpp) ---
@@ -206,32 +166,15 @@ class TVdvWorker {
   // Each later idle moment: starts the preview that the first idle moment
   // could not, once a device has been chosen.
   void LaterIdle();
-  bool RestartGraph(int mode);
   void StopGraph();
-  void Clear(bool resetState);
-  void Activate(int mode);
-  void SetGraphRunning(const std::string& tag);
-  void TakeSettingsSnapshot();
-  bool DetermineRecordingFile(std::string& fileName);
-  std::string AutomaticFolder() const;
-  std::string AutomaticFileName(const std::string& extension);
   bool StoragePathChanged = true;
-  void GiveBackReservedNumber();
-  void OnGraphMessage(GstMessage* message, std::uint64_t serial);
-  // `cause`: the system error number the graph's error stands for, or 0.
-  void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause = 0);
 
   // --- the frame path (FramePath.cpp) ---
   void FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filters::TFrameDescription& frame);
   void NotifyArrived();
-  void OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
-  void PollFrames();
 
   // --- frame capture (FrameCapture.cpp) ---
   bool CaptureFrame(TFrameCaptureDest dest, const std::string& fileName);
-  void ServeStep();
-  void ServeCapture(TFrameCaptureDest dest, const std::string& fileName);
-  std::string CaptureFileName(const std::string& given, const std::string& extension);
   void RecomputeOverlayNeeded();
   bool EnumerationDone() const;
 
@@ -256,35 +199,75 @@ class TVdvWorker {
   // built, else as the next build will be.
   void FrameSize(int& width, int& height) const;
   std::string VideoSizesText() const;
-  bool RouteVideoInput();
-  void RouteAudioInput();
   void ApplyVideoSizeToWindow() { ApplyBoundVideoSize(); }
   void CallVideoDeviceSelected() { CallDeviceSelected(true); }
   void LoadGlobals();
   void SaveGlobals();
 
   int NotificationIntervalMs() const;
-  bool HandleAllocated() const;
 
  private:
-  struct TEventRecord {
-    TQueuedEvent event;
-    std::uint64_t serial;
-  };
+  // Set by the graph event reader with DeviceLostFlag.
+  std::atomic<bool> DiskFullFlag{false};
+  std::atomic<bool> GraphErrorFlag{false};
+  std::string GraphErrorText;
+  int GraphErrorCause = 0;
+  std::uint64_t GraphSerial = 0;
+  TGraphSettings Settings;
+  bool SettingsTaken = false;
+  std::atomic<bool> GraphRunning{false};
+  // The recording file of the current build (RecordingFile.cpp).
+  std::string WrittenFile;
+  // Its journal and sync while it is written, and whether the writer finished it (WorkerRecordingGuard.cpp).
+  std::unique_ptr<TRecordingGuard> Guard;
+  bool RecordingFinished = false;
+  void GuardRecording();
+  void RecordingFileOpened();
+  void EndRecordingGuard();
+  bool FileNamedAutomatically = false;
+  std::string ReservedKey;
+  int ReservedNumber = -1;
+  bool RecordingSuccess = false;
+  std::shared_ptr<TDiskSpaceGuard> SpaceGuard;
+  TLogType LastErrorCode = e_failed;  // the latest ERROR report
+  std::string LastErrorText;
+  // Opens and locks the file before the writer may truncate it; false (and reported) when it cannot.
+  bool OpenRecordingFile(const std::string& fileName);
+  // Once the writer is closed: a file this recording made and left empty goes when it `failed`.
+  void CloseRecordingFile(bool failed);
+
+  void StopTaskWorker();
+  bool RestartGraph(TGraphMode mode);
+  void Clear(bool resetState);
+  void Activate(TGraphMode mode);
+  void SetGraphRunning(const std::string& tag);
+  void TakeSettingsSnapshot();
+  bool DetermineRecordingFile(std::string& fileName);
+  std::string AutomaticFolder() const;
+  std::string AutomaticFileName(const std::string& extension);
+  void GiveBackReservedNumber();
+  void OnGraphMessage(GstMessage* message, std::uint64_t serial);
+  // `cause`: the system error number the graph's error stands for, or 0.
+  void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause = 0);
+  void OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  void PollFrames();
+  void ServeStep();
+  void ServeCapture(TFrameCaptureDest dest, const std::string& fileName);
+  std::string CaptureFileName(const std::string& given, const std::string& extension);
+  bool RouteVideoInput();
+  void RouteAudioInput();
+  bool HandleAllocated() const;
+
   std::uint64_t SerialOf(TQueuedEvent event) const;
   void Deliver(const TEventRecord& record);
   void RunRequestNow(int request);
   void HandleDeviceLost();
   void HandleGraphEventFlags();
-  bool BuildGraph(int mode);
-  bool FinishGraph(int mode);
-  void FailRestart(int mode);
+  bool BuildGraph(TGraphMode mode);
+  bool FinishGraph(TGraphMode mode);
+  void FailRestart(TGraphMode mode);
 
-  TCSList<int> requests_;
-  TCSList<TEventRecord> events_;
-  std::unique_ptr<TDualThread> task_;
-  std::atomic<bool> stepBusy_{false};
-  std::atomic<bool> requestBusy_{false};
+  TTaskQueue tasks_;
   void DiscoverVideoDevice();
   bool DiscoverAudioDevice();
   void ApplyBoundVideoSize();

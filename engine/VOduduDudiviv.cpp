@@ -10,7 +10,8 @@
 
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
-#include "engine/VideoRenderer.h"
+#include "engine/TVdvWorker.h"
+#include "engine/frames/VideoRenderer.h"
 
 namespace {
 
@@ -277,7 +278,8 @@ void VOduduDudiviv::paintEvent(QPaintEvent*) {
 
 // The newest frame, scaled into the control (keeping its shape when asked).
 void VOduduDudiviv::PaintFrame(QPainter& painter) {
-  GstSample* sample = worker_->FrameSlot->Newest();
+  const orvex::media::SamplePtr newest = worker_->FrameSlot->Newest();
+  GstSample* sample = newest.get();
   if (!sample) return;
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   GstVideoInfo info;
@@ -305,5 +307,4 @@ void VOduduDudiviv::PaintFrame(QPainter& painter) {
     }
     gst_video_frame_unmap(&frame);
   }
-  gst_sample_unref(sample);
 }

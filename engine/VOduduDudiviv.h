@@ -1,28 +1,37 @@
 #pragma once
-// The capture engine component: a panel that shows the live picture and
-// forwards every property, operation and event to its worker.
+// The capture engine component: a panel that shows the live picture. This is
+// the engine's only door: properties, operations and events; everything behind
+// them lives in the worker.
 
 #include <QSize>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "engine/EngineEnums.h"
 #include "engine/EngineEvents.h"
 #include "engine/EngineVersion.h"
-#include "engine/TVdvWorker.h"
+#include "engine/RecordingFailure.h"
+#include "engine/TFont.h"
 #include "platform/media/ElementProperties.h"
 
 typedef struct _GstElement GstElement;
+class TVdvWorker;
+enum TDevicesKind : int;
 
 // A property whose setter only stores the value.
-#define VDV_STORED_PROPERTY(Type, Name)         \
-  Type Name() const { return worker_->P.Name; } \
-  void set##Name(Type value) { worker_->P.Name = value; }
+#define VDV_STORED_PROPERTY(Type, Name) \
+  Type Name() const;                    \
+  void set##Name(Type value);
 
 // An event handler property.
-#define VDV_EVENT(Type, Name)                                  \
-  Type Name() const { return worker_->Events.Name.Handler(); } \
-  void set##Name(Type handler) { worker_->Events.Name.Set(std::move(handler)); }
+#define VDV_EVENT(Type, Name) \
+  Type Name() const;          \
+  void set##Name(Type handler);
 
 class QPainter;
 
@@ -41,45 +50,47 @@ class VOduduDudiviv : public QWidget {
 
   // Source
   VDV_STORED_PROPERTY(TVideoSource, VideoSource)
-  int VideoDevice() const { return worker_->P.VideoDevice; }
-  void setVideoDevice(int index) { worker_->SetVideoDevice(index); }
-  int AudioDevice() const { return worker_->P.AudioDevice; }
-  void setAudioDevice(int index) { worker_->SetAudioDevice(index); }
-  int VideoDevicesCount() const { return worker_->VideoDevicesCount(); }
-  int AudioDevicesCount() const { return worker_->AudioDevicesCount(); }
-  std::string VideoDeviceName() const { return DeviceName(lk_VideoDevices, VideoDevice()); }
-  std::string AudioDeviceName() const { return DeviceName(lk_AudioDevices, AudioDevice()); }
+  int VideoDevice() const;
+  void setVideoDevice(int index);
+  int AudioDevice() const;
+  void setAudioDevice(int index);
+  int VideoDevicesCount() const;
+  int AudioDevicesCount() const;
+  std::string VideoDeviceName() const;
+  std::string AudioDeviceName() const;
   // Every device's name, one per line in index order, without choosing any.
-  std::string VideoDeviceNames() const { return ListText(lk_VideoDevices); }
-  std::string AudioDeviceNames() const { return ListText(lk_AudioDevices); }
-  std::string VideoInputs() const { return worker_->Devices.VideoInputsText; }
-  std::string AudioInputs() const { return worker_->Devices.AudioInputsText; }
-  int VideoInput() const { return worker_->Devices.VideoValues.Int(vv_VideoInput); }
-  void setVideoInput(int index) { worker_->SetVideoInput(index); }
-  int AudioInput() const { return worker_->Devices.AudioValues.Int(av_AudioInput); }
-  void setAudioInput(int index) { worker_->SetAudioInput(index); }
-  std::string VideoSizes() const { return worker_->VideoSizesText(); }
-  int VideoSize() const { return worker_->Devices.VideoValues.Int(vv_VideoSize); }
-  void setVideoSize(int index) { worker_->SetVideoSize(index); }
-  int VideoWidth() const { return worker_->Devices.VideoWidth; }
-  int VideoHeight() const { return worker_->Devices.VideoHeight; }
+  std::string VideoDeviceNames() const;
+  std::string AudioDeviceNames() const;
+  std::string VideoInputs() const;
+  std::string AudioInputs() const;
+  // Binds the chosen audio device again, so AudioInputs lists what it has now.
+  bool ReadAudioInputs();
+  int VideoInput() const;
+  void setVideoInput(int index);
+  int AudioInput() const;
+  void setAudioInput(int index);
+  std::string VideoSizes() const;
+  int VideoSize() const;
+  void setVideoSize(int index);
+  int VideoWidth() const;
+  int VideoHeight() const;
   // The size of the frames that overlays, captures and recordings get: the
   // video size after half-size deinterlacing and quarter turns.
   int FrameWidth() const { return FrameSize().width(); }
   int FrameHeight() const { return FrameSize().height(); }
   std::string AudioFormats() const;
-  std::string VideoCompressors() const { return ListText(lk_VideoCompressors); }
-  std::string AudioCompressors() const { return ListText(lk_AudioCompressors); }
-  int VideoCompressor() const { return worker_->P.VideoCompressor; }
-  void setVideoCompressor(int index) { worker_->SetCompressor(true, index); }
-  int AudioCompressor() const { return worker_->P.AudioCompressor; }
-  void setAudioCompressor(int index) { worker_->SetCompressor(false, index); }
+  std::string VideoCompressors() const;
+  std::string AudioCompressors() const;
+  int VideoCompressor() const;
+  void setVideoCompressor(int index);
+  int AudioCompressor() const;
+  void setAudioCompressor(int index);
   bool IsDialogAvailable(int kind) const;
   bool ShowDeviceDialog(int kind);
-  TAudioFormat AudioFormat() const { return worker_->P.AudioFormat; }
+  TAudioFormat AudioFormat() const;
   void setAudioFormat(TAudioFormat format);
   VDV_STORED_PROPERTY(bool, AudioRecording)
-  bool AudioDeviceRendering() const { return worker_->P.AudioDeviceRendering; }
+  bool AudioDeviceRendering() const;
   void setAudioDeviceRendering(bool on);
   VDV_STORED_PROPERTY(bool, AssociateAudioAndVideoDevices)
   VDV_STORED_PROPERTY(bool, AutoConnectRelatedPins)
@@ -89,24 +100,21 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, VideoQualitySettings)
 
   // Recording
-  TRecordingMethod RecordingMethod() const { return worker_->P.RecordingMethod; }
+  TRecordingMethod RecordingMethod() const;
   void setRecordingMethod(TRecordingMethod method);
   VDV_STORED_PROPERTY(bool, AVIFormatOpenDML)
-  TCompressionMode CompressionMode() const { return worker_->P.CompressionMode; }
+  TCompressionMode CompressionMode() const;
   void setCompressionMode(TCompressionMode mode);
-  TCompressionType CompressionType() const { return worker_->P.CompressionType; }
+  TCompressionType CompressionType() const;
   void setCompressionType(TCompressionType type);
-  TAutoFileName AutoFileName() const { return worker_->P.AutoFileName; }
+  TAutoFileName AutoFileName() const;
   void setAutoFileName(TAutoFileName naming);
   VDV_STORED_PROPERTY(std::string, AutoFilePrefix)
-  std::string RecordingFileName() const { return worker_->P.RecordingFileName; }
+  std::string RecordingFileName() const;
   void setRecordingFileName(const std::string& fileName);
-  std::string StoragePath() const { return worker_->P.StoragePath; }
+  std::string StoragePath() const;
   // The folder is created and scanned for numbers before the next automatic name.
-  void setStoragePath(const std::string& path) {
-    worker_->P.StoragePath = path;
-    worker_->StoragePathChanged = true;
-  }
+  void setStoragePath(const std::string& path);
   VDV_STORED_PROPERTY(int, VideoCompression_KeyFrameRate)
   VDV_STORED_PROPERTY(int, VideoCompression_PFramesPerKeyFrame)
   VDV_STORED_PROPERTY(double, VideoCompression_Quality)
@@ -115,9 +123,9 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, HoldRecording)
   VDV_STORED_PROPERTY(bool, PreallocCapFileEnabled)
   VDV_STORED_PROPERTY(bool, RecordingOnMotion_Enabled)
-  double RecordingElapsedSeconds() const { return worker_->RecordingElapsed100ns / 10000000.0; }
+  double RecordingElapsedSeconds() const;
   // Why the latest recording did not start or ended short; nothing when it went well.
-  std::optional<TRecordingFailure> RecordingFailure() const { return worker_->RecordingFailure; }
+  std::optional<TRecordingFailure> RecordingFailure() const;
 
   // Display
   VDV_STORED_PROPERTY(bool, Display_Active)
@@ -136,45 +144,45 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, DualDisplay_Active)
   VDV_STORED_PROPERTY(TVideoRenderer, VideoRenderer)
   VDV_STORED_PROPERTY(int, PreviewZoomSize)
-  TColor BackgroundColor() const { return worker_->P.BackgroundColor; }
+  TColor BackgroundColor() const;
   void setBackgroundColor(TColor color);
 
   // Frame hooks
-  TFrameGrabber FrameGrabber() const { return worker_->P.FrameGrabber; }
+  TFrameGrabber FrameGrabber() const;
   void setFrameGrabber(TFrameGrabber grabber);
-  TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return worker_->P.FrameGrabberRGBFormat; }
+  TFrameGrabberRGBFormat FrameGrabberRGBFormat() const;
   void setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format);
-  bool FrameCaptureWithoutOverlay() const { return worker_->P.FrameCaptureWithoutOverlay; }
+  bool FrameCaptureWithoutOverlay() const;
   void setFrameCaptureWithoutOverlay(bool on);
   VDV_STORED_PROPERTY(int, FrameCaptureZoomSize)
   VDV_STORED_PROPERTY(bool, BurstMode)
   VDV_STORED_PROPERTY(int, BurstCount)
   VDV_STORED_PROPERTY(int, BurstInterval)
-  int JPEGQuality() const { return worker_->P.JPEGQuality; }
+  int JPEGQuality() const;
   void setJPEGQuality(int quality);
-  TJPEGPerformance JPEGPerformance() const { return worker_->P.JPEGPerformance; }
+  TJPEGPerformance JPEGPerformance() const;
   void setJPEGPerformance(TJPEGPerformance performance);
   VDV_STORED_PROPERTY(bool, JPEGProgressiveDisplay)
-  bool ShapeOverlayEnabled() const { return worker_->P.ShapeOverlayEnabled; }
+  bool ShapeOverlayEnabled() const;
   void setShapeOverlayEnabled(bool on);
   VDV_STORED_PROPERTY(bool, MotionDetector_Enabled)
   VDV_STORED_PROPERTY(bool, ColorKeyEnabled)
 
   // Text overlay
-  bool TextOverlay_Enabled() const { return worker_->P.TextOverlay_Enabled; }
+  bool TextOverlay_Enabled() const;
   void setTextOverlay_Enabled(bool on);
   VDV_STORED_PROPERTY(int, TextOverlay_Left)
   VDV_STORED_PROPERTY(int, TextOverlay_Top)
   VDV_STORED_PROPERTY(int, TextOverlay_Right)
-  TTextOverlayAlign TextOverlay_Align() const { return worker_->P.TextOverlay_Align; }
+  TTextOverlayAlign TextOverlay_Align() const;
   void setTextOverlay_Align(TTextOverlayAlign align);
   VDV_STORED_PROPERTY(TColor, TextOverlay_BkColor)
   VDV_STORED_PROPERTY(bool, TextOverlay_Transparent)
   // The engine's own font object; changes to it show from the next frame.
-  TFont& TextOverlay_Font() { return worker_->P.TextOverlay_Font; }
+  TFont& TextOverlay_Font();
   void setTextOverlay_Font(const TFont& font);
   // The last template accepted; a new one is parsed at once.
-  std::string TextOverlay_String() const { return worker_->P.TextOverlay_String; }
+  std::string TextOverlay_String() const;
   void setTextOverlay_String(const std::string& text);
 
   // Picture adjustment
@@ -186,19 +194,17 @@ class VOduduDudiviv : public QWidget {
   VDV_STORED_PROPERTY(bool, VideoProcessing_InvertColors)
   VDV_STORED_PROPERTY(bool, VideoProcessing_FlipHorizontal)
   VDV_STORED_PROPERTY(bool, VideoProcessing_FlipVertical)
-  TVideoDeinterlacing VideoProcessing_Deinterlacing() const {
-    return worker_->P.VideoProcessing_Deinterlacing;
-  }
+  TVideoDeinterlacing VideoProcessing_Deinterlacing() const;
   void setVideoProcessing_Deinterlacing(TVideoDeinterlacing mode);
-  TVideoRotation VideoProcessing_Rotation() const { return worker_->P.VideoProcessing_Rotation; }
+  TVideoRotation VideoProcessing_Rotation() const;
   void setVideoProcessing_Rotation(TVideoRotation rotation);
 
   // Event delivery
-  TNotificationMethod NotificationMethod() const { return worker_->P.NotificationMethod; }
+  TNotificationMethod NotificationMethod() const;
   void setNotificationMethod(TNotificationMethod method);
-  int NotificationSleepTime() const { return worker_->P.NotificationSleepTime; }
+  int NotificationSleepTime() const;
   void setNotificationSleepTime(int ms);
-  TThreadPriority NotificationPriority() const { return worker_->P.NotificationPriority; }
+  TThreadPriority NotificationPriority() const;
   void setNotificationPriority(TThreadPriority priority);
   VDV_STORED_PROPERTY(bool, EventNotificationSynchrone)
   VDV_STORED_PROPERTY(bool, Synchronized)
@@ -222,25 +228,21 @@ class VOduduDudiviv : public QWidget {
   VDV_EVENT(TEventNotification, OnInactive)
   VDV_EVENT(TEventNotification, OnDeviceLost)
   VDV_EVENT(TEventNotification, OnNoVideoDevices)
-  TOnFrameOverlayUsingDC OnFrameOverlayUsingDC() const {
-    return worker_->Events.OnFrameOverlayUsingDC.Handler();
-  }
+  TOnFrameOverlayUsingDC OnFrameOverlayUsingDC() const;
   // Once this returns, the previous handler is no longer running.
   void setOnFrameOverlayUsingDC(TOnFrameOverlayUsingDC handler);
 
   // Operations
-  bool StartPreview() { return worker_->StartPreview(); }
-  bool StartRecording() { return worker_->StartRecording(); }
-  void StopRecording() { worker_->StopRecording(); }
+  bool StartPreview();
+  bool StartRecording();
+  void StopRecording();
   // Asks for the next frame as a bitmap or a file; the result comes by OnFrameCaptureCompleted.
-  bool CaptureFrame(TFrameCaptureDest dest, const std::string& fileName) {
-    return worker_->CaptureFrame(dest, fileName);
-  }
+  bool CaptureFrame(TFrameCaptureDest dest, const std::string& fileName);
 
   // Run state and identity
-  TEngineState EngineState() const { return worker_->State; }
-  int UniqueID() const { return worker_->UniqueID; }
-  std::string Caption() const { return worker_->Caption; }
+  TEngineState EngineState() const;
+  int UniqueID() const;
+  std::string Caption() const;
   void setCaption(const std::string& caption);
 
   // Form loading: setters only store while the owning form reads its values.
@@ -256,7 +258,7 @@ class VOduduDudiviv : public QWidget {
   // Whether the application runs a modal dialog at the moment.
   bool ModalDialogOpen() const;
 
-  TVdvWorker& Worker() { return *worker_; }
+  TVdvWorker& Worker();
 
   // The video or frame size may have changed: an automatically sized display
   // follows it, and FrameSizeChanged tells when the frame size did.
@@ -283,6 +285,9 @@ class VOduduDudiviv : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Tests look behind the door through their probe.
+  friend class EngineProbe;
+
   bool EditElementSettings(GstElement* element, const std::string& key, const std::string& title);
   std::string DeviceName(TDevicesKind kind, int index) const;
   std::string ListText(TDevicesKind kind) const;

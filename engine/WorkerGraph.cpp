@@ -7,13 +7,15 @@
 
 #include "engine/BusyCursor.h"
 #include "engine/GraphBuilder.h"
+#include "engine/GraphDump.h"
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/kernel/DiskSpace.h"
+#include "platform/media/GstPtr.h"
 
 namespace {
 
@@ -33,6 +35,19 @@ int DisplayDepth() {
 }
 
 std::string YesNo(bool on) { return on ? ": YES" : ": no"; }
+
+// A warning changes nothing in the run, but says why a picture or sound may be wrong.
+void LogWarning(GstMessage* message) {
+  TLog& log = TLog::Instance();
+  if (!log.Enabled()) return;
+  GError* raw = nullptr;
+  gst_message_parse_warning(message, &raw, nullptr);
+  const orvex::media::GErrorPtr warning(raw);
+  const char* source = GST_MESSAGE_SRC_NAME(message);
+  log.Line(
+      std::string("graph warning from ") + (source ? source : "?") + ": " + (warning ? warning->message : ""),
+      TLog::lcPurple);
+}
 
 }  // namespace
 
@@ -63,9 +78,8 @@ void TVdvWorker::TakeSettingsSnapshot() {
   SettingsTaken = true;
 }
 
-bool TVdvWorker::RestartGraph(int mode) {
-  if (!TSyncManager::Instance() || (mode != 1 && mode != 2) || !Initialized || !EnumerationDone())
-    return false;
+bool TVdvWorker::RestartGraph(TGraphMode mode) {
+  if (!TSyncManager::Instance() || !Initialized || !EnumerationDone()) return false;
   if (P.VideoSource == vs_VideoCaptureDevice) {
     const int count = VideoDevicesCount();
     if (Report(count == 0, sv_Error, "no video capture device", e_no_video_input_device)) return false;
@@ -73,7 +87,7 @@ bool TVdvWorker::RestartGraph(int mode) {
   }
   if (restartRunning_) return false;
   restartRunning_ = true;
-  TLog::Instance().Banner("BEGIN RestartGraph " + std::to_string(mode), '#');
+  TLog::Instance().Banner("BEGIN RestartGraph " + std::to_string(static_cast<int>(mode)), '#');
   StopGraph();
 
   bool ok = true;
@@ -87,13 +101,16 @@ bool TVdvWorker::RestartGraph(int mode) {
       if (auto handler = Events.OnReinitializing.Get(); handler && !Destroying) (*handler)(&Owner);
       State = static_cast<TEngineState>(mode);
       ApplyNotificationSettings();
-      if (mode != 1) PreviewWanted = false;
+      if (mode != TGraphMode::Preview) PreviewWanted = false;
       TakeSettingsSnapshot();
       ok = BuildGraph(mode);
       ready = ok;
     }
     LogLine("END RestartGraph");
-    if (!ok) FailRestart(mode);
+    if (!ok) {
+      if (Graph) DumpGraphBesideLog(Graph->Pipeline(), "build-failed");
+      FailRestart(mode);
+    }
   }
   restartRunning_ = false;
   if (ready) Activate(mode);
@@ -101,7 +118,7 @@ bool TVdvWorker::RestartGraph(int mode) {
 }
 
 // Builds the whole graph for `mode`; false when any step failed.
-bool TVdvWorker::BuildGraph(int mode) {
+bool TVdvWorker::BuildGraph(TGraphMode mode) {
   if (TLog::Instance().Enabled()) {
     LogLine(Devices.VideoIndex >= 0 ? "current video device: " + Devices.Video.DisplayName
                                     : std::string("no video device available."));
@@ -122,10 +139,10 @@ bool TVdvWorker::BuildGraph(int mode) {
   Frames.Reset();
   AudioConnected = false;
   TGraphBuilder builder(*this, *Graph, Settings);
-  bool ok = builder.BuildBase(mode == 2);
+  bool ok = builder.BuildBase(mode == TGraphMode::Recording);
   if (ok) {
     State = static_cast<TEngineState>(mode);
-    if (mode == 1) {
+    if (mode == TGraphMode::Preview) {
       if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
     } else {
       std::string fileName;
@@ -137,7 +154,7 @@ bool TVdvWorker::BuildGraph(int mode) {
     Report(true, sv_Trace, "build graph failed", e_failed);
     return false;
   }
-  ok = builder.FinishAudio(mode == 2) && FinishGraph(mode);
+  ok = builder.FinishAudio(mode == TGraphMode::Recording) && FinishGraph(mode);
   if (ok) {
     LogLine("Preview BUILDOWN END");
     Frames.Reset();
@@ -146,11 +163,11 @@ bool TVdvWorker::BuildGraph(int mode) {
 }
 
 // The messages and reports of a finished graph.
-bool TVdvWorker::FinishGraph(int mode) {
+bool TVdvWorker::FinishGraph(TGraphMode mode) {
   LogLine("find dropped frames interface");
   LogLine("get control interface");
   LogLine("get Event ex interface");
-  if (mode != 2) return true;
+  if (mode != TGraphMode::Recording) return true;
   LogLine("query config avi F_AVIFileMux");
   LogLine("set output Compatibility Index");
   LogLine(AudioConnected ? "set master stream" : "no master stream");
@@ -180,10 +197,10 @@ bool TVdvWorker::FinishGraph(int mode) {
   return true;
 }
 
-void TVdvWorker::FailRestart(int mode) {
+void TVdvWorker::FailRestart(TGraphMode mode) {
   Clear(true);
   State = es_Stopped;
-  if (mode == 1) {
+  if (mode == TGraphMode::Preview) {
     PreviewWanted = true;
     Report(true, sv_Error, "failed to start preview", e_failed_to_start_preview);
   } else {
@@ -199,11 +216,11 @@ void TVdvWorker::FailRestart(int mode) {
            w_divx_codec_not_installed);
 }
 
-void TVdvWorker::Activate(int mode) {
+void TVdvWorker::Activate(TGraphMode mode) {
   LogLine("begin activate graph");
   RecomputeOverlayNeeded();
   GraphActive = true;
-  if (mode == 2) {
+  if (mode == TGraphMode::Recording) {
     LogLine("BEGIN recording started post processing");
     RecordingStarted = true;
     RecordingElapsed100ns = 0;
@@ -213,8 +230,8 @@ void TVdvWorker::Activate(int mode) {
     LogLine("END recording started post processing");
     GuardRecording();
   }
-  SetGraphRunning(mode == 2 ? "bldcapnor" : "bprev");
-  if (mode == 2) RecordingFileOpened();
+  SetGraphRunning(mode == TGraphMode::Recording ? "bldcapnor" : "bprev");
+  if (mode == TGraphMode::Recording) RecordingFileOpened();
   LogLine("end activate graph");
 }
 
@@ -229,6 +246,7 @@ void TVdvWorker::SetGraphRunning(const std::string& tag) {
     return;
   }
   LogLine("ERROR: failed to run" + tag);
+  DumpGraphBesideLog(Graph->Pipeline(), "run-failed");
   Graph->SetState(GST_STATE_NULL);
 }
 
@@ -288,16 +306,18 @@ void TVdvWorker::Clear(bool resetState) {
 // the main thread.
 void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
   const auto type = GST_MESSAGE_TYPE(message);
+  if (type == GST_MESSAGE_WARNING) LogWarning(message);
   if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS) return;
   if (Stopping || !GraphRunning) return;
   int kind = ge_GraphError;
   std::string text;
   int cause = 0;
   if (type == GST_MESSAGE_ERROR) {
-    GError* error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
+    GError* raw = nullptr;
+    gst_message_parse_error(message, &raw, nullptr);
+    const orvex::media::GErrorPtr error(raw);
     text = error ? error->message : "";
-    cause = TVdvGraph::ErrorNumberOf(error);
+    cause = TVdvGraph::ErrorNumberOf(error.get());
     const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
     // A microphone whose sound server took it away fails like an unplugged
     // camera; its source has ended its stream, so the file can still be finished.
@@ -308,7 +328,6 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     } else if (FromElement(message, AudioDeviceElement)) {
       kind = ge_AudioDeviceLost;
     }
-    if (error) g_error_free(error);
   } else {
     kind = ge_DeviceLost;  // a live source that ends has gone away
   }

@@ -2,34 +2,18 @@
 
 #include <cerrno>
 
-#include "engine/TDualThread.h"
+#include "engine/GraphDump.h"
+#include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
 
-namespace {
-
-// Clears a busy flag however the step ends.
-class FlagGuard {
- public:
-  explicit FlagGuard(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
-  ~FlagGuard() { flag_ = false; }
-  FlagGuard(const FlagGuard&) = delete;
-  FlagGuard& operator=(const FlagGuard&) = delete;
-
- private:
-  std::atomic<bool>& flag_;
-};
-
-}  // namespace
-
 void TVdvWorker::Request(int request) {
   if (request >= 0 && request <= kLastQueuedRequest) {
-    requests_.Add(request);
+    tasks_.AddRequest(request);
     return;
   }
-  // Graph-building requests need a window to show video in.
-  if (request > 8) Owner.EnsureParentWindow();
+  if (request >= kFirstGraphRequest) Owner.EnsureParentWindow();
   RunRequestNow(request);
 }
 
@@ -39,20 +23,11 @@ void TVdvWorker::RunRequestNow(int request) {
     case rq_GraphEvent: HandleGraphEventFlags(); break;
     case rq_Stop: StopGraph(); break;
     case rq_StartPreview:
-      if (RestartGraph(1)) QueueEvent(qe_PreviewStarted);
+      if (RestartGraph(TGraphMode::Preview)) QueueEvent(qe_PreviewStarted);
       break;
-    case rq_StartRecording: RestartGraph(2); break;
+    case rq_StartRecording: RestartGraph(TGraphMode::Recording); break;
     default: break;  // player, tuner and re-encoding requests are not used
   }
-}
-
-bool TVdvWorker::RunOneRequest() {
-  if (requestBusy_) return false;
-  FlagGuard busy(requestBusy_);
-  const auto request = requests_.TakeFirst();
-  if (!request) return false;
-  RunRequestNow(*request);
-  return true;
 }
 
 // A recording the loss ends is finished (its file keeps what came before)
@@ -83,6 +58,7 @@ void TVdvWorker::HandleGraphEventFlags() {
   }
   // Any other failure ends the graph too: nothing flows through it any more.
   if (GraphErrorFlag.exchange(false)) {
+    if (Graph) DumpGraphBesideLog(Graph->Pipeline(), "graph-error");
     if (State == es_Recording)
       NoteRecordingFailure(e_graph_error, GraphErrorCause, "graph error: " + GraphErrorText, WrittenFile);
     else
@@ -109,7 +85,7 @@ std::uint64_t TVdvWorker::SerialOf(TQueuedEvent event) const {
 void TVdvWorker::QueueEvent(TQueuedEvent event) {
   const TEventRecord record{event, SerialOf(event)};
   if (!P.EventNotificationSynchrone) {
-    events_.Add(record);
+    tasks_.AddEvent(record);
     return;
   }
   try {
@@ -117,13 +93,6 @@ void TVdvWorker::QueueEvent(TQueuedEvent event) {
   } catch (...) {
     orvex::kernel::HandleUnhandledException(std::current_exception());
   }
-}
-
-bool TVdvWorker::DeliverOneEvent() {
-  const auto record = events_.TakeFirst();
-  if (!record) return false;
-  Deliver(*record);
-  return true;
 }
 
 // Calls the handler only when it is the one that was assigned when the event
@@ -159,50 +128,18 @@ void TVdvWorker::Deliver(const TEventRecord& record) {
   }
 }
 
-// One pass of the task worker. The timer skips a tick while the previous
-// step still runs (a handler may spin a nested event loop).
-void TVdvWorker::TaskStep(bool threadMode) {
-  if (stepBusy_) return;
-  FlagGuard busy(stepBusy_);
-  if (Destroying) {
-    if (task_) task_->StopTimer();
-    return;
-  }
-  try {
-    if (threadMode) {
-      RunOneRequest();
-      DeliverOneEvent();
-    } else {
-      DeliverOneEvent();
-      RunOneRequest();
-    }
-    if (GraphActive) PollFrames();
-  } catch (...) {
-    // The host's handler failed: show it the usual way and go on next tick.
-    orvex::kernel::HandleUnhandledException(std::current_exception());
-  }
-}
-
-bool TVdvWorker::OnTaskThread() const { return task_ && task_->IsTaskThread(); }
+void TVdvWorker::TaskStep(bool threadMode) { tasks_.Pass(threadMode); }
 
 int TVdvWorker::NotificationIntervalMs() const {
   return P.NotificationSleepTime == -1 ? 15 : P.NotificationSleepTime;
 }
 
 void TVdvWorker::ApplyNotificationSettings() {
-  if (!task_) return;
-  task_->SetInterval(NotificationIntervalMs());
-  task_->SetPriority(P.NotificationPriority);
-  if (task_->Method() != P.NotificationMethod) task_->SetMethod(P.NotificationMethod);
+  tasks_.Apply(NotificationIntervalMs(), P.NotificationMethod, P.NotificationPriority);
 }
 
 void TVdvWorker::StartTaskWorker() {
-  task_ = std::make_unique<TDualThread>(
-      "task", NotificationIntervalMs(), P.NotificationMethod, P.NotificationPriority,
-      [this] { TaskStep(false); }, [this] { TaskStep(true); });
+  tasks_.Start(NotificationIntervalMs(), P.NotificationMethod, P.NotificationPriority);
 }
 
-void TVdvWorker::StopTaskWorker() {
-  if (task_) task_->Terminate();
-  task_.reset();
-}
+void TVdvWorker::StopTaskWorker() { tasks_.Stop(); }

@@ -47,7 +47,13 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
   SaveDialog1.overwritePrompt = true;
 }
 
-TfrmPreview::~TfrmPreview() { StorePlace(); }
+// The engine (a child window) outlives the members: no frame may reach the
+// image slots once they go.
+TfrmPreview::~TfrmPreview() {
+  VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
+  overlayPainter_ = nullptr;
+  StorePlace();
+}
 
 // The engine configuration this program runs with, applied the way a form
 // loads its stored values: setters only store while loading.

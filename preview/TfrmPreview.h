@@ -9,6 +9,8 @@
 
 #include "engine/VOduduDudiviv.h"
 #include "platform/dialogs/CommonDialogs.h"
+#include "preview/ImageOverlayCompositor.h"
+#include "preview/ImageOverlaySlots.h"
 #include "widgets/TForm.h"
 
 class QTimer;
@@ -27,6 +29,10 @@ class TfrmPreview : public TForm {
   QTimer* Timer1;
   orvex::dialogs::FileDialogOptions SaveDialog1;
 
+  // The three overlay images (the overlay window edits them) and the
+  // compositor that lays them onto every frame.
+  TImageOverlaySlots& ImageSlots() { return imageSlots_; }
+  IFrameOverlayPainter& ImageCompositor() { return imageCompositor_; }
   // The painter of the image overlays, once it exists; nullptr detaches it.
   void SetFrameOverlayPainter(IFrameOverlayPainter* painter) { overlayPainter_ = painter; }
   // Where snapshots take their format and size from (the snapshot window);
@@ -67,6 +73,8 @@ class TfrmPreview : public TForm {
   void ShowSnapshotError(const QString& text);
 
   IRecordingStatusView& mainWindow_;
+  TImageOverlaySlots imageSlots_;
+  TImageOverlayCompositor imageCompositor_{imageSlots_};
   std::atomic<IFrameOverlayPainter*> overlayPainter_{nullptr};
   const ISnapshotChoices* snapshotChoices_ = nullptr;
   QSize requestedSize_;  // the client size the window last set for itself

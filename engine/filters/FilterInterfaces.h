@@ -85,23 +85,29 @@ using TNotifyCallback = void (*)(TGrabberParams* block, std::uint32_t ignored1, 
 using TDVDateTimeCallback = void (*)(TGrabberParams* block, std::int32_t* record);
 using TSampleCallback = void (*)(TGrabberParams* block, void* sample);
 
+// CaptureSource: whether the frames of a grabber instance may be captured.
+inline constexpr std::uint8_t kNotCaptureSource = 0;
+inline constexpr std::uint8_t kIsCaptureSource = 1;
+
+inline constexpr std::int32_t kGrabberFixedValue = 5;
+
 // One per grabber instance, owned by the module; the engine fills it in.
 struct TGrabberParams {
   TFrameCallback FrameCallback = nullptr;
   TSampleCallback SampleCallback = nullptr;
-  std::uint8_t Flag8 = 0;
+  std::uint8_t SampleCallbackFlag = 0;  // the module sets the three flags to 1 and never reads them
   TNotifyCallback NotifyCallback = nullptr;
-  std::uint8_t Flag16 = 0;
+  std::uint8_t NotifyCallbackFlag = 0;
   TDVDateTimeCallback DVDateTimeCallback = nullptr;
-  std::uint8_t Flag24 = 0;
-  void* Context = nullptr;  // the engine worker the callbacks serve
-  std::int32_t Value5 = 5;
-  std::uint8_t Zero36[4] = {0, 0, 0, 0};
+  std::uint8_t DVDateTimeCallbackFlag = 0;
+  void* Context = nullptr;                       // the engine worker the callbacks serve
+  std::int32_t FixedValue = kGrabberFixedValue;  // always 5, read by no one
+  std::uint8_t PauseFlags[4] = {0, 0, 0, 0};     // recording pauses use the first two, of other slots
   std::int32_t RGBFormat = gf_RGB32;
   TProcessingBlock Processing;
-  std::int32_t Zero72 = 0;
-  std::int32_t Version = 0;        // written by the module
-  std::uint8_t CaptureSource = 0;  // 1: frames of this instance may be captured
+  std::int32_t Reserved = 0;
+  std::int32_t Version = 0;  // written by the module
+  std::uint8_t CaptureSource = kNotCaptureSource;
 };
 
 // Given to a transform instance once, right after it is created.
@@ -111,10 +117,10 @@ struct TTransformParams {
   std::uint8_t SwapDimensions = 0;
   std::uint8_t HalfSizeDeinterlace = 0;
   std::uint8_t Active = 1;
-  std::uint8_t Zero11 = 0;
+  std::uint8_t Spare = 0;
   std::uint8_t Subtype[16] = {};
-  std::int32_t Zero28 = 0;
-  std::int32_t Zero32 = 0;
+  std::int32_t Reserved1 = 0;
+  std::int32_t Reserved2 = 0;
 };
 
 // The module's exports, resolved by these names. Results follow HRESULT:

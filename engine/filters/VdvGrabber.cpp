@@ -79,9 +79,8 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection, GstCaps* caps, 
   GrabberState& st = State(trans);
   GstCaps* result = gst_caps_ref(caps);
   if (st.mayModify) {
-    GstCaps* rgb = RgbCaps(st);
+    g_autoptr(GstCaps) rgb = RgbCaps(st);
     gst_caps_take(&result, gst_caps_intersect_full(rgb, caps, GST_CAPS_INTERSECT_FIRST));
-    gst_caps_unref(rgb);
   }
   if (filter != nullptr)
     gst_caps_take(&result, gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST));

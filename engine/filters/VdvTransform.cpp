@@ -86,7 +86,7 @@ void SwapFields(GstStructure* s) {
 GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps, GstCaps* filter) {
   const TGeometry g = Wanted(trans);
   const bool forward = direction == GST_PAD_SINK;
-  GstCaps* mapped = gst_caps_new_empty();
+  g_autoptr(GstCaps) mapped = gst_caps_new_empty();
   for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
     GstStructure* s = gst_structure_copy(gst_caps_get_structure(caps, i));
     // Forward: halve, then turn; backward: turn back, then double.
@@ -95,10 +95,8 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
     if (g.swapsDimensions() && forward) SwapFields(s);
     mapped = gst_caps_merge_structure_full(mapped, s, gst_caps_features_copy(gst_caps_get_features(caps, i)));
   }
-  GstCaps* templ = gst_static_pad_template_get_caps(forward ? &g_srcTemplate : &g_sinkTemplate);
+  g_autoptr(GstCaps) templ = gst_static_pad_template_get_caps(forward ? &g_srcTemplate : &g_sinkTemplate);
   GstCaps* result = gst_caps_intersect_full(mapped, templ, GST_CAPS_INTERSECT_FIRST);
-  gst_caps_unref(templ);
-  gst_caps_unref(mapped);
   if (filter != nullptr)
     gst_caps_take(&result, gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST));
   GST_DEBUG_OBJECT(trans, "%" GST_PTR_FORMAT " -> %" GST_PTR_FORMAT, static_cast<void*>(caps),

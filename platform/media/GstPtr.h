@@ -80,4 +80,10 @@ struct GFreeDeleter {
 };
 using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
 
+// g_error_free for errors GLib hands over.
+struct GErrorDeleter {
+  void operator()(GError* e) const { g_error_free(e); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
+
 }  // namespace orvex::media

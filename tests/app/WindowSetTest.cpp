@@ -12,6 +12,7 @@
 #include "dialogs/TfrmVideoProcessing.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "preview/TfrmPreview.h"
+#include "tests/support/EngineProbe.h"
 #include "tests/support/Wait.h"
 #include "widgets/TCaptionLabel.h"
 
@@ -139,7 +140,7 @@ TEST_F(WindowSet, AnExceptionFromAnEngineEventHandlerIsShownToo) {
   VOduduDudiviv* engine = frmPreview->VOduduDudiviv1;
   engine->HandleNeeded();
   engine->setOnInactive([](VOduduDudiviv*) { throw std::runtime_error("handler failed"); });
-  engine->Worker().QueueEvent(qe_Inactive);
+  EngineProbe(*engine).QueueEvent(qe_Inactive);
   ASSERT_TRUE(orvex::test::WaitUntil([&] { return !script.Calls().empty(); }, 2000));
   EXPECT_EQ(script.Calls()[0].text, "handler failed");
 }

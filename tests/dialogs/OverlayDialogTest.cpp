@@ -22,8 +22,8 @@
 #include "dialogs/OverlayPlacement.h"
 #include "dialogs/TOverlayImageRow.h"
 #include "dialogs/TfrmOverlay.h"
-#include "engine/TextOverlay.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/frames/TextOverlay.h"
 #include "imaging/BmpWriter.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/gdi/BmpReader.h"
@@ -83,7 +83,7 @@ class OverlayDialog : public ::testing::Test {
   static void SetConfig(const fs::path& folder) { setenv("ORVEX_CONFIG_DIR", folder.c_str(), 1); }
 
   TfrmOverlay& Open() {
-    form = std::make_unique<TfrmOverlay>(engine);
+    form = std::make_unique<TfrmOverlay>(engine, preview.ImageSlots());
     return *form;
   }
   void Reopen() {
@@ -441,7 +441,7 @@ TEST_F(OverlayDialog, ThePreviewDrawsTheImagesThroughTheAttachedCompositor) {
   DeviceContext dc(&frame);
   preview.VOduduDudiviv1FrameOverlayUsingDC(&engine, TFrameInfo{}, &dc);
   EXPECT_EQ(frame.Pixel(5, 5), RGB(0, 0, 0));  // not attached yet
-  preview.SetFrameOverlayPainter(&form->Compositor());
+  preview.SetFrameOverlayPainter(&preview.ImageCompositor());
   preview.VOduduDudiviv1FrameOverlayUsingDC(&engine, TFrameInfo{}, &dc);
   EXPECT_EQ(frame.Pixel(5, 5), Picture(5, 5));
   preview.SetFrameOverlayPainter(nullptr);
@@ -459,7 +459,7 @@ TEST_F(OverlayDialog, ImagesChangeOnTheUiThreadWhileFramesAreComposited) {
     TBitmap frame(640, 480, PixelFormat::Rgb32, Orientation::TopDown);
     while (!done) {
       DeviceContext dc(&frame);
-      form->Compositor().PaintFrameOverlay(TFrameInfo{}, &dc);
+      preview.ImageCompositor().PaintFrameOverlay(TFrameInfo{}, &dc);
       ++frames;
     }
   });

@@ -7,6 +7,7 @@
 #include "engine/TSyncManager.h"
 #include "engine/VOduduDudiviv.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/EngineProbe.h"
 #include "tests/support/FakeDeviceSource.h"
 #include "tests/support/TempDir.h"
 
@@ -161,7 +162,7 @@ TEST_F(DeviceBinding, AudioInputsComeFromTheDevice) {
   e.setAudioDevice(0);
   e.BeginLoading();
   e.EndLoading();
-  EXPECT_TRUE(e.Worker().BindAudioDevice());
+  EXPECT_TRUE(EngineProbe(e).BindAudioDevice());
   EXPECT_EQ(e.AudioInputs(), "Microphone\nLine In\n");
   e.setAudioInput(5);
   EXPECT_EQ(e.AudioInput(), 0) << "an input beyond the list falls back to the first";
@@ -176,8 +177,8 @@ TEST_F(DeviceBinding, NoVideoDevicesQueuesItsEvent) {
   VOduduDudiviv& e = Engine();
   bool none = false;
   e.setOnNoVideoDevices([&](VOduduDudiviv*) { none = true; });
-  EXPECT_FALSE(e.Worker().BindVideoDevice());
-  e.Worker().TaskStep(false);
+  EXPECT_FALSE(EngineProbe(e).BindVideoDevice());
+  EngineProbe(e).TaskStep(false);
   EXPECT_TRUE(none);
   EXPECT_FALSE(e.StartPreview());
   EXPECT_NE(std::find(reports.begin(), reports.end(), "ERROR: no video capture device"), reports.end());
@@ -270,7 +271,7 @@ TEST_F(DeviceBinding, StoredIndexesOutsideTheirListsFallBackToTheFirstEntry) {
     e.setVideoDevice(1);
     e.setVideoDevice(0);
     e.setAudioDevice(0);
-    EXPECT_TRUE(e.Worker().BindAudioDevice());
+    EXPECT_TRUE(EngineProbe(e).BindAudioDevice());
     return &e;
   };
   bind();
@@ -283,8 +284,8 @@ TEST_F(DeviceBinding, StoredIndexesOutsideTheirListsFallBackToTheFirstEntry) {
     EXPECT_EQ(e.AudioInput(), 0);
     EXPECT_EQ(e.VideoSize(), 0);
     EXPECT_EQ(e.VideoInput(), 0);
-    EXPECT_EQ(e.Worker().Devices.AudioValues.Text(av_AudioInputName), "Microphone");
-    EXPECT_EQ(e.Worker().Devices.VideoValues.Int(vv_VideoSubtype), 0);
+    EXPECT_EQ(EngineProbe(e).Devices().AudioValues.Text(av_AudioInputName), "Microphone");
+    EXPECT_EQ(EngineProbe(e).Devices().VideoValues.Int(vv_VideoSubtype), 0);
     orvex::reg::TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly(std::string(device_store::kRootPath) + "Devices\\" + row.key));
     EXPECT_EQ(reg.ReadInteger(row.name), 0) << "the corrected index is what is stored";

@@ -9,6 +9,7 @@
 
 #include "engine/VOduduDudiviv.h"
 #include "platform/kernel/UnhandledException.h"
+#include "tests/support/EngineProbe.h"
 #include "tests/support/Wait.h"
 
 struct LoggedReport {
@@ -34,7 +35,7 @@ class EngineTest : public ::testing::Test {
   }
   void TearDown() override { engine.reset(); }
 
-  TVdvWorker& worker() { return engine->Worker(); }
+  EngineProbe probe() { return EngineProbe(*engine); }
 
   std::unique_ptr<VOduduDudiviv> engine;
   std::vector<LoggedReport> reports;

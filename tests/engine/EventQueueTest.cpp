@@ -13,17 +13,17 @@ TEST_F(EngineTest, QueuedEventsArriveOnePerTickInRaisingOrder) {
   engine->setOnInactive([&](VOduduDudiviv*) { delivered.push_back("inactive"); });
   engine->setOnRecordingStarted(
       [&](VOduduDudiviv*, const std::string& f) { delivered.push_back("started " + f); });
-  worker().CurrentFileName = "a.avi";
-  worker().QueueEvent(qe_PreviewStarted);
-  worker().QueueEvent(qe_RecordingStarted);
-  worker().QueueEvent(qe_Inactive);
+  probe().SetCurrentFileName("a.avi");
+  probe().QueueEvent(qe_PreviewStarted);
+  probe().QueueEvent(qe_RecordingStarted);
+  probe().QueueEvent(qe_Inactive);
   EXPECT_TRUE(delivered.empty()) << "queued events wait for the task worker";
 
   // Each step delivers exactly one.
-  worker().TaskStep(false);
+  probe().TaskStep(false);
   EXPECT_EQ(delivered, (std::vector<std::string>{"preview"}));
-  worker().CurrentFileName = "b.avi";  // arguments are read at delivery
-  worker().TaskStep(false);
+  probe().SetCurrentFileName("b.avi");  // arguments are read at delivery
+  probe().TaskStep(false);
   EXPECT_EQ(delivered.back(), "started b.avi");
   ASSERT_TRUE(WaitUntil([&] { return delivered.size() == 3; }));
   EXPECT_EQ(delivered.back(), "inactive");
@@ -32,24 +32,24 @@ TEST_F(EngineTest, QueuedEventsArriveOnePerTickInRaisingOrder) {
 TEST_F(EngineTest, TheTimerDeliversEventsWithoutHelp) {
   int calls = 0;
   engine->setOnDeviceLost([&](VOduduDudiviv*) { ++calls; });
-  for (int i = 0; i < 3; ++i) worker().QueueEvent(qe_DeviceLost);
+  for (int i = 0; i < 3; ++i) probe().QueueEvent(qe_DeviceLost);
   EXPECT_TRUE(WaitUntil([&] { return calls == 3; }, 2000));
 }
 
 TEST_F(EngineTest, AnEventWhoseHandlerChangedMeanwhileIsDropped) {
   int first = 0, second = 0;
   engine->setOnRecordingCompleted([&](VOduduDudiviv*, const std::string&, bool) { ++first; });
-  worker().QueueEvent(qe_RecordingCompleted);
+  probe().QueueEvent(qe_RecordingCompleted);
   engine->setOnRecordingCompleted([&](VOduduDudiviv*, const std::string&, bool) { ++second; });
-  worker().QueueEvent(qe_RecordingCompleted);
+  probe().QueueEvent(qe_RecordingCompleted);
   engine->setOnInactive(nullptr);
-  worker().QueueEvent(qe_Inactive);
-  worker().TaskStep(false);
-  worker().TaskStep(false);
-  worker().TaskStep(false);
+  probe().QueueEvent(qe_Inactive);
+  probe().TaskStep(false);
+  probe().TaskStep(false);
+  probe().TaskStep(false);
   EXPECT_EQ(first, 0);
   EXPECT_EQ(second, 1);
-  EXPECT_EQ(worker().PendingEvents(), 0u) << "dropped records are freed too";
+  EXPECT_EQ(probe().PendingEvents(), 0u) << "dropped records are freed too";
 }
 
 TEST_F(EngineTest, EventsAfterAThrowingHandlerAreStillDelivered) {
@@ -59,8 +59,8 @@ TEST_F(EngineTest, EventsAfterAThrowingHandlerAreStillDelivered) {
   bool completed = false;
   engine->setOnRecordingStarted([](VOduduDudiviv*, const std::string&) { throw std::runtime_error("boom"); });
   engine->setOnRecordingCompleted([&](VOduduDudiviv*, const std::string&, bool) { completed = true; });
-  worker().QueueEvent(qe_RecordingStarted);
-  worker().QueueEvent(qe_RecordingCompleted);
+  probe().QueueEvent(qe_RecordingStarted);
+  probe().QueueEvent(qe_RecordingCompleted);
   EXPECT_TRUE(WaitUntil([&] { return completed; }, 2000));
   EXPECT_EQ(errors, (std::vector<std::string>{"boom"}));
   orvex::kernel::SetUnhandledExceptionHandler(previous);
@@ -70,9 +70,9 @@ TEST_F(EngineTest, SynchronousNotificationDeliversAtOnce) {
   int calls = 0;
   engine->setEventNotificationSynchrone(true);
   engine->setOnPreviewStarted([&](VOduduDudiviv*) { ++calls; });
-  worker().QueueEvent(qe_PreviewStarted);
+  probe().QueueEvent(qe_PreviewStarted);
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(worker().PendingEvents(), 0u);
+  EXPECT_EQ(probe().PendingEvents(), 0u);
 }
 
 TEST_F(EngineTest, EventsNeedTheComponentWindowExceptDeviceLost) {
@@ -80,10 +80,10 @@ TEST_F(EngineTest, EventsNeedTheComponentWindowExceptDeviceLost) {
   int started = 0, lost = 0;
   windowless.setOnPreviewStarted([&](VOduduDudiviv*) { ++started; });
   windowless.setOnDeviceLost([&](VOduduDudiviv*) { ++lost; });
-  windowless.Worker().QueueEvent(qe_PreviewStarted);
-  windowless.Worker().QueueEvent(qe_DeviceLost);
-  windowless.Worker().TaskStep(false);
-  windowless.Worker().TaskStep(false);
+  EngineProbe(windowless).QueueEvent(qe_PreviewStarted);
+  EngineProbe(windowless).QueueEvent(qe_DeviceLost);
+  EngineProbe(windowless).TaskStep(false);
+  EngineProbe(windowless).TaskStep(false);
   EXPECT_EQ(started, 0);
   EXPECT_EQ(lost, 1);
 }
@@ -96,20 +96,20 @@ TEST_F(EngineTest, ThreadModeDeliversOnTheTaskThread) {
     done = true;
   });
   engine->setNotificationMethod(nm_Thread);
-  worker().QueueEvent(qe_Inactive);
+  probe().QueueEvent(qe_Inactive);
   ASSERT_TRUE(WaitUntil([&] { return done.load(); }, 2000));
   EXPECT_NE(deliveredOn, std::this_thread::get_id());
 
   // Back to the timer: delivery returns to the main thread.
   done = false;
   engine->setNotificationMethod(nm_Timer);
-  worker().QueueEvent(qe_Inactive);
+  probe().QueueEvent(qe_Inactive);
   ASSERT_TRUE(WaitUntil([&] { return done.load(); }, 2000));
   EXPECT_EQ(deliveredOn, std::this_thread::get_id());
 }
 
 TEST_F(EngineTest, NotificationSleepTimeAcceptsMinusOneAndOneToTenThousand) {
-  EXPECT_EQ(worker().NotificationIntervalMs(), 15);
+  EXPECT_EQ(probe().NotificationIntervalMs(), 15);
   engine->setNotificationSleepTime(0);
   EXPECT_EQ(engine->NotificationSleepTime(), -1);
   engine->setNotificationSleepTime(10001);
@@ -117,18 +117,18 @@ TEST_F(EngineTest, NotificationSleepTimeAcceptsMinusOneAndOneToTenThousand) {
   engine->setNotificationSleepTime(-2);
   EXPECT_EQ(engine->NotificationSleepTime(), -1);
   engine->setNotificationSleepTime(10000);
-  EXPECT_EQ(worker().NotificationIntervalMs(), 10000);
+  EXPECT_EQ(probe().NotificationIntervalMs(), 10000);
   engine->setNotificationSleepTime(1);
-  EXPECT_EQ(worker().NotificationIntervalMs(), 1);
+  EXPECT_EQ(probe().NotificationIntervalMs(), 1);
   engine->setNotificationSleepTime(-1);
-  EXPECT_EQ(worker().NotificationIntervalMs(), 15);
+  EXPECT_EQ(probe().NotificationIntervalMs(), 15);
 }
 
 TEST_F(EngineTest, ALongIntervalHoldsEventsBack) {
   int calls = 0;
   engine->setOnInactive([&](VOduduDudiviv*) { ++calls; });
   engine->setNotificationSleepTime(10000);
-  worker().QueueEvent(qe_Inactive);
+  probe().QueueEvent(qe_Inactive);
   PumpEvents(100);
   EXPECT_EQ(calls, 0);
   engine->setNotificationSleepTime(1);
@@ -139,14 +139,14 @@ TEST_F(EngineTest, ANestedStepIsSkipped) {
   int inner = 0;
   engine->setOnPreviewStarted([&](VOduduDudiviv*) {
     // A handler that runs the loop again (like a modal dialog) must not re-enter the step.
-    worker().TaskStep(false);
+    probe().TaskStep(false);
     ++inner;
   });
   int inactive = 0;
   engine->setOnInactive([&](VOduduDudiviv*) { ++inactive; });
-  worker().QueueEvent(qe_PreviewStarted);
-  worker().QueueEvent(qe_Inactive);
-  worker().TaskStep(false);
+  probe().QueueEvent(qe_PreviewStarted);
+  probe().QueueEvent(qe_Inactive);
+  probe().TaskStep(false);
   EXPECT_EQ(inner, 1);
   EXPECT_EQ(inactive, 0);
 }
@@ -158,9 +158,8 @@ TEST_F(EngineTest, ClearingTheFrameHookWaitsForACallInProgress) {
     while (!release) std::this_thread::yield();
     finished = true;
   });
-  EXPECT_TRUE(worker().OverlayNeeded);
-  std::thread streaming(
-      [&] { worker().Events.OnFrameOverlayUsingDC.Call(engine.get(), TFrameInfo{}, nullptr); });
+  EXPECT_TRUE(probe().OverlayNeeded());
+  std::thread streaming([&] { probe().RaiseFrameOverlay(engine.get(), TFrameInfo{}, nullptr); });
   while (!inside) std::this_thread::yield();
   std::thread releaser([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -168,7 +167,7 @@ TEST_F(EngineTest, ClearingTheFrameHookWaitsForACallInProgress) {
   });
   engine->setOnFrameOverlayUsingDC(nullptr);
   EXPECT_TRUE(finished) << "the clear returned while the handler was still running";
-  EXPECT_FALSE(worker().OverlayNeeded);
+  EXPECT_FALSE(probe().OverlayNeeded());
   streaming.join();
   releaser.join();
 }

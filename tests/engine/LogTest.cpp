@@ -60,13 +60,13 @@ TEST(DiagnosticLog, IsAnRtfDocumentRewrittenAfterEveryLine) {
 TEST_F(EngineTest, ReportsAndRefreshesAreLoggedWhenTheLogIsOn) {
   orvex::test::TempDir dir;
   TLog::Instance().Open((dir / "vodudulog.rtf").string());
-  worker().Report(true, sv_Error, "not recording", e_not_recording);
-  worker().Report(false, sv_Error, "a check that passed", e_failed);
-  worker().PreviewWanted = true;
-  worker().AutoRefresh("dsvdev");
+  probe().Report(true, sv_Error, "not recording", e_not_recording);
+  probe().Report(false, sv_Error, "a check that passed", e_failed);
+  probe().SetPreviewWanted(true);
+  probe().AutoRefresh("dsvdev");
   const std::string doc = TLog::Instance().Document();
   TLog::Instance().Close();
-  worker().PreviewWanted = false;
+  probe().SetPreviewWanted(false);
   EXPECT_NE(doc.find("\\cf4 "), std::string::npos);
   EXPECT_NE(doc.find(" 53 ERROR: not recording\\par"), std::string::npos);
   EXPECT_NE(doc.find(" 9 a check that passed\\par"), std::string::npos);

@@ -30,24 +30,24 @@ TEST_F(EngineTest, StartsFailWhileNoDeviceHasBeenEnumerated) {
 }
 
 TEST_F(EngineTest, StartRecordingWhileRecordingReportsFirstStopRecording) {
-  worker().State = es_Recording;
+  probe().SetState(es_Recording);
   EXPECT_FALSE(engine->StartRecording());
   EXPECT_EQ(engine->EngineState(), es_Recording);
   EXPECT_EQ(reports, (Reports{{e_stop_recording_first, "ERROR", "first stop recording"}}));
-  worker().State = es_Stopped;
+  probe().SetState(es_Stopped);
 }
 
 TEST_F(EngineTest, StopRecordingWhenNotRecordingOnlyReports) {
-  worker().State = es_Previewing;
+  probe().SetState(es_Previewing);
   engine->StopRecording();
   EXPECT_EQ(engine->EngineState(), es_Previewing);
   EXPECT_EQ(reports, (Reports{{e_not_recording, "ERROR", "not recording"}}));
-  worker().State = es_Stopped;
+  probe().SetState(es_Stopped);
 }
 
 TEST_F(EngineTest, SettingsThatShapeTheGraphRefreshOnlyWhenTheyChange) {
   // While recording a refresh only reports; that makes each refresh visible.
-  worker().State = es_Recording;
+  probe().SetState(es_Recording);
   engine->setVideoProcessing_Rotation(rt_90_deg);
   engine->setVideoProcessing_Rotation(rt_90_deg);
   engine->setVideoProcessing_Deinterlacing(di_FullSize);  // no new frame size: no rebuild
@@ -55,28 +55,28 @@ TEST_F(EngineTest, SettingsThatShapeTheGraphRefreshOnlyWhenTheyChange) {
   engine->setFrameGrabber(fg_Disabled);
   engine->setFrameGrabberRGBFormat(fgf_RGB24);  // ignored while the grabber is off
   engine->setFrameCaptureWithoutOverlay(true);
-  worker().State = es_Stopped;
+  probe().SetState(es_Stopped);
   EXPECT_EQ(reports.size(), 4u);
   for (const auto& r : reports) EXPECT_EQ(r.message, "first stop recording");
 }
 
 TEST_F(EngineTest, RefreshNeedsAutoRefreshAndAVideoDevice) {
-  worker().State = es_Recording;
+  probe().SetState(es_Recording);
   engine->setAutoRefreshPreview(false);
   engine->setVideoProcessing_Rotation(rt_180_deg);
   engine->setAutoRefreshPreview(true);
   engine->setVideoDevice(-1);
   engine->setVideoProcessing_Rotation(rt_270_deg);
-  worker().State = es_Stopped;
+  probe().SetState(es_Stopped);
   EXPECT_TRUE(reports.empty());
   EXPECT_EQ(engine->VideoProcessing_Rotation(), rt_270_deg);
 }
 
 TEST_F(EngineTest, ChangingTheRecordingMethodWhileRecordingWarns) {
-  worker().State = es_Recording;
+  probe().SetState(es_Recording);
   engine->setRecordingMethod(rm_ASF);
   engine->setRecordingMethod(rm_ASF);
-  worker().State = es_Stopped;
+  probe().SetState(es_Stopped);
   engine->setRecordingMethod(rm_AVI);
   EXPECT_EQ(reports, (Reports{{e_graph_must_be_restarted, "WARNING", "Recording needs to be restarted"}}));
 }
@@ -104,14 +104,14 @@ TEST_F(EngineTest, SettersIgnoreValuesOutsideTheirRange) {
 }
 
 TEST_F(EngineTest, OverlayIsNeededForTextShapeOrAFrameHook) {
-  EXPECT_FALSE(worker().OverlayNeeded);
+  EXPECT_FALSE(probe().OverlayNeeded());
   engine->setTextOverlay_Enabled(true);
-  EXPECT_TRUE(worker().OverlayNeeded);
+  EXPECT_TRUE(probe().OverlayNeeded());
   engine->setTextOverlay_Enabled(false);
   engine->setShapeOverlayEnabled(true);
-  EXPECT_TRUE(worker().OverlayNeeded);
+  EXPECT_TRUE(probe().OverlayNeeded());
   engine->setShapeOverlayEnabled(false);
-  EXPECT_FALSE(worker().OverlayNeeded);
+  EXPECT_FALSE(probe().OverlayNeeded());
 }
 
 TEST_F(EngineTest, InstancesGetTheirPositionAsUniqueIdAndLeaveTheListWhenDestroyed) {

@@ -1,9 +1,10 @@
 #include <gst/gst.h>
 
 #include "engine/TLog.h"
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 #include "platform/gdi/Bitmap.h"
 #include "tests/engine/GraphFixture.h"
+#include "tests/support/EngineProbe.h"
 
 using orvex::test::WaitUntil;
 
@@ -16,7 +17,7 @@ TEST_F(GraphTest, PreviewShowsTheTestCamerasPicture) {
   EXPECT_TRUE(WaitUntil([&] { return started == 1; }));
 
   // The window shows the camera's frames at the default size.
-  GstSample* sample = engine->Worker().FrameSlot->Newest();
+  GstSample* sample = EngineProbe(*engine).NewestFrame();
   ASSERT_NE(sample, nullptr);
   const GstStructure* s = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
   int width = 0, height = 0;
@@ -45,7 +46,7 @@ TEST_F(GraphTest, StartPreviewWhilePreviewingRebuilds) {
 }
 
 TEST_F(GraphTest, ASizeBeyondTheListFallsBackToTheDefault) {
-  engine->Worker().Devices.VideoValues.SetInt(vv_VideoSize, 99);
+  EngineProbe(*engine).Devices().VideoValues.SetInt(vv_VideoSize, 99);
   ASSERT_TRUE(engine->StartPreview());
   EXPECT_TRUE(HasReport("ERROR: VideoSize index out of range, default size used"));
   EXPECT_EQ(engine->VideoSize(), 0);
@@ -59,7 +60,7 @@ TEST_F(GraphTest, SettingChangesRefreshARunningPreview) {
   engine->setVideoSize(1);  // 160x120
   EXPECT_EQ(builds, 1);
   ASSERT_TRUE(WaitForFrames(2));
-  GstSample* sample = engine->Worker().FrameSlot->Newest();
+  GstSample* sample = EngineProbe(*engine).NewestFrame();
   int width = 0;
   gst_structure_get_int(gst_caps_get_structure(gst_sample_get_caps(sample), 0), "width", &width);
   gst_sample_unref(sample);
@@ -67,7 +68,7 @@ TEST_F(GraphTest, SettingChangesRefreshARunningPreview) {
   engine->setVideoProcessing_Rotation(rt_90_deg);
   EXPECT_EQ(builds, 2);
   ASSERT_TRUE(WaitForFrames(2));
-  sample = engine->Worker().FrameSlot->Newest();
+  sample = EngineProbe(*engine).NewestFrame();
   int height = 0;
   gst_structure_get_int(gst_caps_get_structure(gst_sample_get_caps(sample), 0), "height", &height);
   gst_sample_unref(sample);
@@ -93,7 +94,7 @@ TEST_F(GraphTest, ALostCameraStopsThePreviewAndComesBack) {
   ASSERT_TRUE(orvex::media::testdevices::Remove("orvex-test/camera-1"));
   ASSERT_TRUE(WaitUntil([&] { return lost == 1; }, 5000));
   EXPECT_EQ(engine->EngineState(), es_Stopped);
-  EXPECT_TRUE(engine->Worker().PreviewWanted);
+  EXPECT_TRUE(EngineProbe(*engine).PreviewWanted());
 
   orvex::media::testdevices::SetDefaultDevices(true);
   // The rescan after the arrival binds the device again; a start brings the picture back.

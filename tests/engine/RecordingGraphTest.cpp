@@ -7,6 +7,7 @@
 
 #include "engine/BoundDevices.h"
 #include "engine/GraphBuilder.h"
+#include "engine/TLog.h"
 #include "engine/recovery/RecordingJournal.h"
 #include "engine/recovery/UnfinishedRecordings.h"
 #include "platform/kernel/DiskSpace.h"
@@ -117,6 +118,37 @@ TEST_F(RecordingTest, WithTheMicrophoneTheFileHasSound) {
   EXPECT_EQ(audio->sampleRate, 44100);
   EXPECT_EQ(audio->channels, 2);
   EXPECT_EQ(orvex::test::DecodeErrors(file), "");
+}
+
+// The graph as far as it was built, for whoever reads the log afterwards.
+TEST_F(RecordingTest, AFailedBuildLeavesItsGraphBesideTheLogOnlyWhenTheLogIsOn) {
+  const auto dotFiles = [&] {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(storage.path()))
+      if (entry.path().extension() == ".dot") found.push_back(entry.path());
+    return found;
+  };
+  orvex::kernel::SetDriveQueryForTesting([](const std::string&) {
+    return orvex::kernel::DriveInfo{24999999, orvex::kernel::DriveKind::Local};
+  });
+  struct LogAndDriveBack {
+    ~LogAndDriveBack() {
+      TLog::Instance().Close();
+      orvex::kernel::SetDriveQueryForTesting(nullptr);
+    }
+  } back;
+  EXPECT_FALSE(engine->StartRecording());
+  EXPECT_TRUE(dotFiles().empty()) << "no log, no graph file";
+
+  TLog::Instance().Open((storage / "vodudulog.rtf").string());
+  EXPECT_FALSE(engine->StartRecording());
+  const auto files = dotFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(files[0].filename().string().find("build-failed"), std::string::npos) << files[0];
+  const std::string dot = orvex::test::ReadFile(files[0]);
+  EXPECT_EQ(dot.rfind("digraph", 0), 0u);
+  EXPECT_NE(dot.find("VOduduDudiviv"), std::string::npos) << "the pipeline is drawn";
+  EXPECT_NE(TLog::Instance().Document().find("graph written to " + files[0].string()), std::string::npos);
 }
 
 TEST_F(RecordingTest, AutomaticNamesCountOnFromTheFolder) {

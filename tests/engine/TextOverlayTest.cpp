@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine/DateTimePattern.h"
-#include "engine/TextOverlay.h"
+#include "engine/frames/TextOverlay.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/DrawText.h"
@@ -144,7 +144,7 @@ class TextOverlayDrawTest : public EngineTest {
     font = Font::Shared(lf);
     ASSERT_TRUE(font);
   }
-  void Draw(int frameNumber = 1) { worker().DrawOverlays(frame, FrameAt(0, frameNumber)); }
+  void Draw(int frameNumber = 1) { probe().DrawOverlays(frame, FrameAt(0, frameNumber)); }
   int Width(const std::string& text) {
     DeviceContext dc;
     dc.SelectFont(font.get());
@@ -259,9 +259,9 @@ TEST_F(TextOverlayDrawTest, HookGetsTheFrameAfterTheText) {
   EXPECT_EQ(seenFrame, 43);
   EXPECT_TRUE(ChangesWithin(0, 0, 0, 0));
 
-  worker().Stopping = true;  // a stopping engine raises no events
+  probe().SetStopping(true);  // a stopping engine raises no events
   Draw(44);
-  worker().Stopping = false;
+  probe().SetStopping(false);
   EXPECT_EQ(seenFrame, 43);
 }
 
@@ -286,7 +286,7 @@ TEST_F(EngineTest, TextOverlayStartsWithTheDemoTemplateUnparsed) {
   EXPECT_EQ(engine->TextOverlay_String(), kDefaultTextOverlayTemplate);
   engine->setTextOverlay_Enabled(true);
   Bitmap frame(320, 240, PixelFormat::Rgb24);
-  worker().DrawOverlays(frame, FrameAt(0));
+  probe().DrawOverlays(frame, FrameAt(0));
   for (int y = 0; y < 240; ++y)
     for (int x = 0; x < 320; ++x) ASSERT_EQ(frame.Pixel(x, y), RGB(0, 0, 0));
   engine->setTextOverlay_String("new %frame_count%");
@@ -311,9 +311,9 @@ TEST_F(TextOverlayDrawTest, SettersRaceTheRenderer) {
     std::string text;
     for (int i = 0; !stop; ++i) {
       text.clear();
-      worker().TextOverlay.ExpandText(FrameAt(0), text);
+      probe().ExpandText(FrameAt(0), text);
       if (!allowed.count(text)) ++bad;
-      if (i % 64 == 0) worker().DrawOverlays(own, FrameAt(0)), ++frames;
+      if (i % 64 == 0) probe().DrawOverlays(own, FrameAt(0)), ++frames;
     }
   });
   for (int i = 0; (i < 5000 || frames < 20) && i < 10000000; ++i) {

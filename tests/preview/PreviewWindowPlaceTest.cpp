@@ -16,6 +16,7 @@
 #include "preview/RecordingStatusView.h"
 #include "preview/TfrmPreview.h"
 #include "settings/PreviewWindowSettings.h"
+#include "tests/support/EngineProbe.h"
 #include "tests/support/TempDir.h"
 
 using orvex::settings::TPreviewWindowSettings;
@@ -48,8 +49,8 @@ class PreviewWindowPlace : public ::testing::Test {
   // The engine's video changed size, as binding or a new size choice does.
   void VideoOf(QSize size) {
     VOduduDudiviv& engine = *preview->VOduduDudiviv1;
-    engine.Worker().Devices.VideoWidth = size.width();
-    engine.Worker().Devices.VideoHeight = size.height();
+    EngineProbe(engine).Devices().VideoWidth = size.width();
+    EngineProbe(engine).Devices().VideoHeight = size.height();
     engine.VideoSizeChanged();
   }
   static QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }

@@ -4,6 +4,7 @@
 
 #include "preview/RecordingStatusView.h"
 #include "preview/TfrmPreview.h"
+#include "tests/support/EngineProbe.h"
 
 namespace {
 
@@ -58,11 +59,11 @@ TEST_F(PreviewWindow, RecordingEventsDriveTheMainWindowsStatusAndClock) {
 
 TEST_F(PreviewWindow, TheEnginesQueuedRecordingEventsReachTheHandlers) {
   engine.HandleNeeded();
-  engine.Worker().QueueEvent(qe_RecordingStarted);
-  engine.Worker().TaskStep(false);
+  EngineProbe(engine).QueueEvent(qe_RecordingStarted);
+  EngineProbe(engine).TaskStep(false);
   EXPECT_EQ(main.status, "Recording [00:00:00]");
-  engine.Worker().QueueEvent(qe_RecordingCompleted);
-  engine.Worker().TaskStep(false);
+  EngineProbe(engine).QueueEvent(qe_RecordingCompleted);
+  EngineProbe(engine).TaskStep(false);
   EXPECT_EQ(main.status, "Ready");
 }
 

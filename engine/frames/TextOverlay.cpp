@@ -1,4 +1,4 @@
-#include "engine/TextOverlay.h"
+#include "engine/frames/TextOverlay.h"
 
 #include <chrono>
 #include <cinttypes>

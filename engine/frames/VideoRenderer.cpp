@@ -1,4 +1,4 @@
-#include "engine/VideoRenderer.h"
+#include "engine/frames/VideoRenderer.h"
 
 #include <gst/app/gstappsink.h>
 
@@ -8,32 +8,29 @@ void TVideoFrameSlot::Store(GstSample* sample) {
   std::function<void()> notify;
   {
     std::lock_guard lock(mutex_);
-    if (sample_) gst_sample_unref(sample_);
-    sample_ = gst_sample_ref(sample);
+    sample_ = orvex::media::SamplePtr::Borrow(sample);
     ++frames_;
     notify = OnNewFrame;
   }
   if (notify) notify();
 }
 
-GstSample* TVideoFrameSlot::Newest() const {
+orvex::media::SamplePtr TVideoFrameSlot::Newest() const {
   std::lock_guard lock(mutex_);
-  return sample_ ? gst_sample_ref(sample_) : nullptr;
+  return sample_;
 }
 
 void TVideoFrameSlot::Clear() {
   std::lock_guard lock(mutex_);
-  if (sample_) gst_sample_unref(sample_);
-  sample_ = nullptr;
+  sample_.reset();
 }
 
 namespace {
 
 GstFlowReturn OnNewSample(GstAppSink* sink, gpointer data) {
-  GstSample* sample = gst_app_sink_pull_sample(sink);
+  const orvex::media::SamplePtr sample(gst_app_sink_pull_sample(sink));
   if (!sample) return GST_FLOW_OK;
-  static_cast<std::shared_ptr<TVideoFrameSlot>*>(data)->get()->Store(sample);
-  gst_sample_unref(sample);
+  static_cast<std::shared_ptr<TVideoFrameSlot>*>(data)->get()->Store(sample.get());
   return GST_FLOW_OK;
 }
 
@@ -44,11 +41,10 @@ void FreeSlot(gpointer data) { delete static_cast<std::shared_ptr<TVideoFrameSlo
 GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot) {
   GstElement* sink = gst_element_factory_make("appsink", nullptr);
   if (!sink) return nullptr;
-  GstCaps* caps = gst_caps_from_string("video/x-raw,format={BGRx,BGR}");
+  const orvex::media::CapsPtr caps(gst_caps_from_string("video/x-raw,format={BGRx,BGR}"));
   // Shows frames at their time; a late frame is dropped rather than queued.
-  g_object_set(sink, "caps", caps, "sync", TRUE, "max-buffers", 1, "drop", TRUE, "enable-last-sample", FALSE,
-               "qos", TRUE, nullptr);
-  gst_caps_unref(caps);
+  g_object_set(sink, "caps", caps.get(), "sync", TRUE, "max-buffers", 1, "drop", TRUE, "enable-last-sample",
+               FALSE, "qos", TRUE, nullptr);
   GstAppSinkCallbacks callbacks{};
   callbacks.new_sample = &OnNewSample;
   gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new std::shared_ptr<TVideoFrameSlot>(slot),

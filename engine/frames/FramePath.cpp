@@ -1,9 +1,16 @@
-#include "engine/FramePath.h"
+#include "engine/frames/FramePath.h"
 
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/kernel/Clock.h"
+
+namespace {
+
+// Notify calls closer together than this keep no clock.
+constexpr std::uint32_t kNotifyIntervalMs = 66;
+
+}  // namespace
 
 void SplitFrameTime(TFrameInfo& info) {
   info.TotalHundredths = info.FrameTime / 100000;
@@ -16,14 +23,14 @@ void SplitFrameTime(TFrameInfo& info) {
 }
 
 void TFramePath::Reset() {
-  std::lock_guard lock(FrameLock);
+  std::lock_guard lock(frameLock_);
   startTime_ = -1;
   startCount_ = 0;
-  Current = Pending = Served = TFrameRecord{};
-  PendingMark = false;
-  RequestWaiting = false;
-  RequestDest = fc_TBitmap;
-  RequestFileName.clear();
+  current_ = pending_ = served_ = TFrameRecord{};
+  pendingMark_ = false;
+  requestWaiting_ = false;
+  requestDest_ = fc_TBitmap;
+  requestFileName_.clear();
 }
 
 void TFramePath::AdvanceClock(TFrameRecord& record, std::int64_t now) {
@@ -38,15 +45,66 @@ void TFramePath::AdvanceClock(TFrameRecord& record, std::int64_t now) {
   SplitFrameTime(record.Info);
 }
 
+std::int64_t TFramePath::ClockAt(std::int64_t ns) {
+  if (ns >= 0) lastClock_ = ns / 100;
+  return lastClock_;
+}
+
+const TFrameInfo& TFramePath::AdvanceCurrent(std::int64_t now) {
+  AdvanceClock(current_, now);
+  return current_.Info;
+}
+
+TFrameInfo TFramePath::AdvancePending(std::int64_t now) {
+  std::lock_guard lock(frameLock_);
+  AdvanceClock(pending_, now);
+  return pending_.Info;
+}
+
+bool TFramePath::NotifyDue(std::uint32_t now) {
+  if (now - lastNotifyTick_.load() <= kNotifyIntervalMs || pendingMark_) return false;
+  lastNotifyTick_ = now;
+  return true;
+}
+
+void TFramePath::HandOver(const orvex::gdi::Bitmap* captured) {
+  // The copy is made only for a capture: other frames hand over their record alone.
+  if (captured) {
+    auto copy = std::make_shared<orvex::gdi::Bitmap>();
+    if (copy->Assign(*captured)) current_.Bitmap = std::move(copy);
+  }
+  std::lock_guard lock(frameLock_);
+  pending_ = current_;
+  current_.Bitmap.reset();
+}
+
+bool TFramePath::TakePending() {
+  if (!pendingMark_) return false;
+  std::lock_guard lock(frameLock_);
+  served_ = pending_;
+  pending_.Bitmap.reset();
+  return true;
+}
+
+void TFramePath::AskCapture(TFrameCaptureDest dest, const std::string& fileName, bool wait) {
+  requestDest_ = dest;
+  requestFileName_ = fileName;
+  if (wait) requestWaiting_ = true;
+}
+
+bool TFramePath::TakeCaptureRequest(TFrameCaptureDest& dest, std::string& fileName) {
+  if (!requestWaiting_.exchange(false)) return false;
+  dest = requestDest_;
+  fileName = requestFileName_;
+  return true;
+}
+
 namespace {
 
 // Clock time of the run in 100-ns units; the last value when there is no clock.
 std::int64_t ClockNow(TVdvWorker& w) {
-  if (const TVdvGraph* graph = w.Graph.get()) {
-    const std::int64_t ns = graph->RunningTime();
-    if (ns >= 0) w.Frames.LastClock = ns / 100;
-  }
-  return w.Frames.LastClock;
+  const TVdvGraph* graph = w.Graph.get();
+  return w.Frames.ClockAt(graph ? graph->RunningTime() : -1);
 }
 
 void CopyProcessingBlock(TVdvWorker& w, vdv_filters::TProcessingBlock& block) {
@@ -83,10 +141,10 @@ void ConnectGrabber(TVdvWorker& worker, vdv_filters::TGrabberParams& params, int
   params.Context = &worker;
   params.FrameCallback = &OnFrame;
   params.NotifyCallback = &OnNotify;
-  params.Value5 = 5;
+  params.FixedValue = vdv_filters::kGrabberFixedValue;
   params.RGBFormat = rgbFormat;
-  params.Zero72 = 0;
-  for (auto& b : params.Zero36) b = 0;
+  params.Reserved = 0;
+  for (auto& b : params.PauseFlags) b = 0;
   CopyProcessingBlock(worker, params.Processing);
 }
 
@@ -97,13 +155,11 @@ void ConnectGrabber(TVdvWorker& worker, vdv_filters::TGrabberParams& params, int
 void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
                               const vdv_filters::TFrameDescription& frame) {
   if (Destroying || Stopping || !GraphRunning) return;
-  TFramePath& path = Frames;
-  path.InsideCallback = true;
   CopyProcessingBlock(*this, block.Processing);
-  path.AdvanceClock(path.Current, ClockNow(*this));
-  if (State == es_Recording) RecordingElapsed100ns = path.Current.Info.FrameTime;
-  const bool eligible = !path.PendingMark && block.CaptureSource == 1;
-  const bool capture = eligible && path.RequestWaiting;
+  const TFrameInfo& info = Frames.AdvanceCurrent(ClockNow(*this));
+  if (State == es_Recording) RecordingElapsed100ns = info.FrameTime;
+  const bool eligible = Frames.Free() && block.CaptureSource == vdv_filters::kIsCaptureSource;
+  const bool capture = eligible && Frames.CaptureWaiting();
 
   orvex::gdi::Bitmap bitmap;
   bitmap.Wrap(
@@ -111,34 +167,19 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
       frame.Dib.dsBmih.biBitCount == 24 ? orvex::gdi::PixelFormat::Rgb24 : orvex::gdi::PixelFormat::Rgb32,
       frame.Dib.dsBm.bmWidthBytes, orvex::gdi::Orientation::TopDown);
   const bool overlayFirst = !Settings.FrameCaptureWithoutOverlay && !P.MotionDetector_Enabled;
-  if (overlayFirst) OverlayStep(bitmap, path.Current.Info);
-  if (eligible) {
-    // The copy is made only for a capture: other frames hand over their record alone.
-    if (capture) {
-      auto copy = std::make_shared<orvex::gdi::Bitmap>();
-      if (copy->Assign(bitmap)) path.Current.Bitmap = std::move(copy);
-    }
-    std::lock_guard lock(path.FrameLock);
-    path.Pending = path.Current;
-    path.Current.Bitmap.reset();
-  }
-  if (!overlayFirst) OverlayStep(bitmap, path.Current.Info);
-  if (GraphRunning && eligible) path.PendingMark = true;
-  path.InsideCallback = false;
+  if (overlayFirst) OverlayStep(bitmap, info);
+  if (eligible) Frames.HandOver(capture ? &bitmap : nullptr);
+  if (!overlayFirst) OverlayStep(bitmap, info);
+  if (GraphRunning && eligible) Frames.MarkPending();
 }
 
 // The notify grabber keeps the clock going when no frame grabber runs.
 void TVdvWorker::NotifyArrived() {
   if (Destroying || Stopping || !GraphRunning) return;
-  const std::uint32_t now = orvex::kernel::TickCount();
-  if (now - Frames.LastNotifyTick.load() <= 66 || Frames.PendingMark) return;
-  Frames.LastNotifyTick = now;
-  {
-    std::lock_guard lock(Frames.FrameLock);
-    Frames.AdvanceClock(Frames.Pending, ClockNow(*this));
-    if (State == es_Recording) RecordingElapsed100ns = Frames.Pending.Info.FrameTime;
-  }
-  Frames.PendingMark = true;
+  if (!Frames.NotifyDue(orvex::kernel::TickCount())) return;
+  const TFrameInfo info = Frames.AdvancePending(ClockNow(*this));
+  if (State == es_Recording) RecordingElapsed100ns = info.FrameTime;
+  Frames.MarkPending();
 }
 
 void TVdvWorker::OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info) {
@@ -147,14 +188,9 @@ void TVdvWorker::OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info) 
 
 // Task worker: serves the frame record handed over by the streaming thread.
 void TVdvWorker::PollFrames() {
-  if (!Frames.PendingMark) return;
-  {
-    std::lock_guard lock(Frames.FrameLock);
-    Frames.Served = Frames.Pending;
-    Frames.Pending.Bitmap.reset();
-  }
+  if (!Frames.TakePending()) return;
   if (auto handler = Events.OnFrameProgress.Get(); handler && !Destroying && !Stopping)
-    (*handler)(&Owner, Frames.Served.Info);
+    (*handler)(&Owner, Frames.Served().Info);
   ServeStep();
-  Frames.PendingMark = false;
+  Frames.PollDone();
 }

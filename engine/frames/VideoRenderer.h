@@ -9,13 +9,15 @@
 #include <mutex>
 #include <string>
 
+#include "platform/media/GstPtr.h"
+
 class TVideoFrameSlot {
  public:
   ~TVideoFrameSlot();
   // Keeps `sample` (a reference is taken) and calls OnNewFrame.
   void Store(GstSample* sample);
-  // The newest frame with a reference for the caller, or nullptr.
-  GstSample* Newest() const;
+  // The newest frame, or an empty handle.
+  orvex::media::SamplePtr Newest() const;
   void Clear();
   std::uint64_t FramesShown() const { return frames_; }
 
@@ -24,7 +26,7 @@ class TVideoFrameSlot {
 
  private:
   mutable std::mutex mutex_;
-  GstSample* sample_ = nullptr;
+  orvex::media::SamplePtr sample_;
   std::uint64_t frames_ = 0;
 };
 

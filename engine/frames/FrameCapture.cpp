@@ -47,22 +47,20 @@ std::string NormaliseCaptureFileName(const std::string& name, const std::string&
 }
 
 bool TVdvWorker::CaptureFrame(TFrameCaptureDest dest, const std::string& fileName) {
-  if (!SettingsTaken || Settings.FrameGrabber == fg_Disabled || !GraphActive || Frames.RequestWaiting)
+  if (!SettingsTaken || Settings.FrameGrabber == fg_Disabled || !GraphActive || Frames.CaptureWaiting())
     return false;
-  Frames.RequestDest = dest;
-  Frames.RequestFileName = fileName;
-  if (Graph && Graph->CurrentState() == GST_STATE_PAUSED) {
-    // Nothing flows while paused: the last served frame is the picture.
-    ServeCapture(dest, fileName);
-    return true;
-  }
-  Frames.RequestWaiting = true;
+  // Nothing flows while paused: the last served frame is the picture.
+  const bool paused = Graph && Graph->CurrentState() == GST_STATE_PAUSED;
+  Frames.AskCapture(dest, fileName, !paused);
+  if (paused) ServeCapture(dest, fileName);
   return true;
 }
 
 void TVdvWorker::ServeStep() {
-  if (!Frames.Served.Bitmap) return;  // a waiting request stays for the next captured frame
-  if (Frames.RequestWaiting.exchange(false)) ServeCapture(Frames.RequestDest, Frames.RequestFileName);
+  if (!Frames.Served().Bitmap) return;  // a waiting request stays for the next captured frame
+  TFrameCaptureDest dest = fc_TBitmap;
+  std::string fileName;
+  if (Frames.TakeCaptureRequest(dest, fileName)) ServeCapture(dest, fileName);
 }
 
 // The file to write for a capture: the given name normalised (its folder
@@ -80,7 +78,7 @@ std::string TVdvWorker::CaptureFileName(const std::string& given, const std::str
 }
 
 void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileName) {
-  const std::shared_ptr<orvex::gdi::Bitmap> served = Frames.Served.Bitmap;
+  const std::shared_ptr<orvex::gdi::Bitmap> served = Frames.Served().Bitmap;
   if (Grabbers.empty() || !served || served->Empty()) return;
   orvex::gdi::Bitmap copy;
   const int zoom = P.FrameCaptureZoomSize;
@@ -97,8 +95,8 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
   }
   TFrameData data;
   data.Bitmap = &copy;
-  data.FrameNumber = Frames.Served.Info.FrameNumber;
-  data.FrameTime = Frames.Served.Info.FrameTime;
+  data.FrameNumber = Frames.Served().Info.FrameNumber;
+  data.FrameTime = Frames.Served().Info.FrameTime;
 
   std::string name;
   bool success = true;
@@ -120,7 +118,6 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
                                   : orvex::imaging::TJpegPerformance::BestQuality;
         orvex::imaging::SaveJpegToFile(name, ViewOf(copy), options);
       }
-      Frames.LastRequestFile = name;
     } catch (const std::exception&) {
       success = false;
     }
