@@ -15,8 +15,8 @@
 #include "app/TfrmMain.h"
 #include "engine/TSyncManager.h"
 #include "engine/VOduduDudiviv.h"
-#include "engine/frames/VideoRenderer.h"
 #include "preview/TfrmPreview.h"
+#include "tests/support/EngineProbe.h"
 
 namespace {
 
@@ -35,12 +35,12 @@ void BM_WindowsToFirstFrame(benchmark::State& state) {
     auto* app = static_cast<TApplication*>(QCoreApplication::instance());
     app->CreateForms();
     frmMain->show();
-    VOduduDudiviv* engine = frmPreview->VOduduDudiviv1;
+    EngineProbe engine(*frmPreview->VOduduDudiviv1);
     QEventLoop loop;
-    while (engine->Worker().FrameSlot->FramesShown() == 0 && timer.elapsed() < 10000)
+    while (engine.FramesShown() == 0 && timer.elapsed() < 10000)
       loop.processEvents(QEventLoop::WaitForMoreEvents, 5);
     state.SetIterationTime(timer.nsecsElapsed() / 1e9);
-    if (engine->Worker().FrameSlot->FramesShown() == 0) state.SkipWithError("no frame within 10 s");
+    if (engine.FramesShown() == 0) state.SkipWithError("no frame within 10 s");
     app->DestroyForms();
     // The next start enumerates devices and waits for its first idle moment again.
     TSyncManager::Free();

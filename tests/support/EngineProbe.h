@@ -5,6 +5,7 @@
 
 #include <gst/gst.h>
 
+#include <cstdint>
 #include <string>
 
 #include "engine/BoundDevices.h"
@@ -54,6 +55,7 @@ class EngineProbe {
   bool BindAudioDevice() { return w_.BindAudioDevice(); }
   // A new reference to the newest frame shown, or nullptr.
   GstSample* NewestFrame() const { return w_.FrameSlot->Newest().release(); }
+  std::uint64_t FramesShown() const { return w_.FrameSlot->FramesShown(); }
 
  private:
   TVdvWorker& w_;
