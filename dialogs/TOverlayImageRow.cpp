@@ -12,6 +12,7 @@
 
 #include "dialogs/OverlayPlacement.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/frames/BitmapImageView.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/ImageFile.h"
 #include "platform/gdi/Blit.h"
@@ -82,18 +83,6 @@ QPixmap BlankThumbnail() {
   QImage image(kThumbnailSize, kThumbnailSize, QImage::Format_RGB888);
   image.fill(QColor::fromRgb(ToQRgb(kOverlayFormColor)));
   return QPixmap::fromImage(image);
-}
-
-orvex::imaging::TImageView ViewOf(const TBitmap& b) {
-  orvex::imaging::TImageView view;
-  view.pixels = b.Bits();
-  view.width = b.Width();
-  view.height = b.Height();
-  view.stride = static_cast<std::ptrdiff_t>(b.Stride());
-  view.layout = b.Format() == PixelFormat::Rgb24 ? orvex::imaging::TPixelLayout::Bgr24
-                                                 : orvex::imaging::TPixelLayout::Bgrx32;
-  view.bottomUp = b.RowOrder() == Orientation::BottomUp;
-  return view;
 }
 
 // "/x/a.bmp: the file is truncated" -> "the file is truncated".
@@ -241,7 +230,7 @@ bool TOverlayImageRow::LoadFile(const QString& path) {
   try {
     std::error_code ignored;
     std::filesystem::create_directories(File().parent_path(), ignored);
-    orvex::imaging::SaveBmpToFile(File(), ViewOf(picture), orvex::imaging::TBmpBitsPerPixel::Bpp24,
+    orvex::imaging::SaveBmpToFile(File(), ImageViewOf(picture), orvex::imaging::TBmpBitsPerPixel::Bpp24,
                                   orvex::imaging::TFileAccess::OwnerOnly);
   } catch (const std::exception& e) {
     // The image stays for this run; the user learns it will not come back.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <new>
 
+#include "engine/frames/BitmapImageView.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/GIFImage.h"
 #include "imaging/ImageFile.h"
@@ -19,16 +20,6 @@ using orvex::gdi::Bitmap;
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-orvex::imaging::TImageView ViewOf(const Bitmap& b) {
-  return {b.Bits(),
-          b.Width(),
-          b.Height(),
-          static_cast<std::ptrdiff_t>(b.Stride()),
-          b.Format() == orvex::gdi::PixelFormat::Rgb24 ? orvex::imaging::TPixelLayout::Bgr24
-                                                       : orvex::imaging::TPixelLayout::Bgrx32,
-          b.RowOrder() == orvex::gdi::Orientation::BottomUp};
-}
 
 std::string SizeText(TSnapshotSize size) {
   return std::to_string(size.Width) + " x " + std::to_string(size.Height);
@@ -151,13 +142,14 @@ TSnapshotResult WriteSnapshotFile(const Bitmap& working, TSnapshotFormat format,
     switch (format) {
       case sf_GIF: {
         orvex::imaging::TGIFImage gif;
-        gif.Assign(ViewOf(working));
+        gif.Assign(ImageViewOf(working));
         gif.SaveToFile(path);
         break;
       }
-      case sf_JPG: orvex::imaging::SaveJpegToFile(path, ViewOf(working)); break;
+      case sf_JPG: orvex::imaging::SaveJpegToFile(path, ImageViewOf(working)); break;
       case sf_BMP:
-      default: orvex::imaging::SaveBmpToFile(path, ViewOf(working), orvex::imaging::TBmpBitsPerPixel::Bpp32);
+      default:
+        orvex::imaging::SaveBmpToFile(path, ImageViewOf(working), orvex::imaging::TBmpBitsPerPixel::Bpp32);
     }
   } catch (const std::bad_alloc&) {
     return Failed("Cannot create file \"" + path.string() +

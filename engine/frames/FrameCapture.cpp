@@ -8,6 +8,7 @@
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/frames/BitmapImageView.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/ImageFile.h"
 #include "imaging/JpegWriter.h"
@@ -20,16 +21,6 @@ namespace {
 std::string Lower(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-orvex::imaging::TImageView ViewOf(const orvex::gdi::Bitmap& b) {
-  return {b.Bits(),
-          b.Width(),
-          b.Height(),
-          static_cast<std::ptrdiff_t>(b.Stride()),
-          b.Format() == orvex::gdi::PixelFormat::Rgb24 ? orvex::imaging::TPixelLayout::Bgr24
-                                                       : orvex::imaging::TPixelLayout::Bgrx32,
-          b.RowOrder() == orvex::gdi::Orientation::BottomUp};
 }
 
 // Halves round to even, as the frame size percentage always did.
@@ -105,7 +96,7 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
     try {
       if (name.empty()) throw orvex::imaging::EImageError("no file name");
       if (dest == fc_BmpFile) {
-        orvex::imaging::SaveBmpToFile(name, ViewOf(copy),
+        orvex::imaging::SaveBmpToFile(name, ImageViewOf(copy),
                                       copy.Format() == orvex::gdi::PixelFormat::Rgb24
                                           ? orvex::imaging::TBmpBitsPerPixel::Bpp24
                                           : orvex::imaging::TBmpBitsPerPixel::Bpp32);
@@ -116,7 +107,7 @@ void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileNam
         options.Performance = P.JPEGPerformance == jpBestSpeed
                                   ? orvex::imaging::TJpegPerformance::BestSpeed
                                   : orvex::imaging::TJpegPerformance::BestQuality;
-        orvex::imaging::SaveJpegToFile(name, ViewOf(copy), options);
+        orvex::imaging::SaveJpegToFile(name, ImageViewOf(copy), options);
       }
     } catch (const std::exception&) {
       success = false;
