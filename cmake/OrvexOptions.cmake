@@ -25,10 +25,13 @@ if(ORVEX_TSAN)
   target_link_options(orvex_build_options INTERFACE ${_orvex_tsan})
 endif()
 
-# orvex_library(name folder-sources... LIBS deps...)
+# orvex_library(name SOURCES ... PUBLIC_LIBS ... LIBS ...)
+# PUBLIC_LIBS: what the library's own headers include, so its users get it
+# too; LIBS: what only its sources use.
 function(orvex_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC orvex_build_options ${ARG_LIBS})
+  target_link_libraries(${name} PUBLIC orvex_build_options ${ARG_PUBLIC_LIBS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
 endfunction()

@@ -24,7 +24,7 @@ dialogs:            preview engine settings imaging widgets platform/kernel plat
 app:                dialogs preview engine engine/recovery settings imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
 '
 
-git grep -n -E '^#include "[^"]+"' -- '*.cpp' '*.h' '*.c' | awk -v layers="$layers" '
+git grep --untracked -n -E '^#include "[^"]+"' -- '*.cpp' '*.h' '*.c' | awk -v layers="$layers" '
   BEGIN {
     n = split(layers, rows, "\n")
     for (i = 1; i <= n; i++) {
