@@ -9,7 +9,7 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-x
-  libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libjpeg62-turbo-dev libyuv-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg xvfb xauth
   # a sound server of the tests' own

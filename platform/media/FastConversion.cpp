@@ -1,0 +1,135 @@
+#include "platform/media/FastConversion.h"
+
+#include <libyuv/convert.h>
+#include <libyuv/convert_argb.h>
+#include <libyuv/convert_from_argb.h>
+#include <libyuv/planar_functions.h>
+
+namespace orvex::media {
+namespace {
+
+using Plane = std::uint8_t*;
+
+bool FullRange(const GstVideoInfo& info) { return info.colorimetry.range == GST_VIDEO_COLOR_RANGE_0_255; }
+
+// The YUV -> RGB constants for the colorimetry the frames declare: BT.601,
+// what webcams send and JPEG decodes to. libyuv's BT.709 and BT.2020 rows
+// clamp the blue coefficient (saturated blue comes out 4% dark), so those go
+// the general way.
+const libyuv::YuvConstants* YuvMatrix(const GstVideoInfo& info) {
+  if (info.colorimetry.matrix != GST_VIDEO_COLOR_MATRIX_BT601) return nullptr;
+  return FullRange(info) ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
+}
+
+bool IsRgbOut(GstVideoFormat f) {
+  return f == GST_VIDEO_FORMAT_BGRx || f == GST_VIDEO_FORMAT_BGRA || f == GST_VIDEO_FORMAT_BGR;
+}
+
+bool IsYuvIn(GstVideoFormat f) {
+  switch (f) {
+    case GST_VIDEO_FORMAT_I420:
+    case GST_VIDEO_FORMAT_NV12:
+    case GST_VIDEO_FORMAT_YUY2:
+    case GST_VIDEO_FORMAT_UYVY: return true;
+    default: return false;
+  }
+}
+
+Plane P(const GstVideoFrame& f, int plane) {
+  return static_cast<Plane>(GST_VIDEO_FRAME_PLANE_DATA(&f, plane));
+}
+int S(const GstVideoFrame& f, int plane) { return GST_VIDEO_FRAME_PLANE_STRIDE(&f, plane); }
+
+}  // namespace
+
+bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out) {
+  const GstVideoFormat from = GST_VIDEO_INFO_FORMAT(&in);
+  const GstVideoFormat to = GST_VIDEO_INFO_FORMAT(&out);
+  if (in.width != out.width || in.height != out.height) return false;
+  if (GST_VIDEO_INFO_IS_INTERLACED(&in) != GST_VIDEO_INFO_IS_INTERLACED(&out)) return false;
+  if (IsRgbOut(to)) {
+    if (from == GST_VIDEO_FORMAT_BGR || from == GST_VIDEO_FORMAT_BGRx || from == GST_VIDEO_FORMAT_BGRA)
+      return true;
+    return IsYuvIn(from) && YuvMatrix(in);
+  }
+  // Into I420 libyuv has the BT.601 matrix only, in both ranges.
+  return to == GST_VIDEO_FORMAT_I420 && out.colorimetry.matrix == GST_VIDEO_COLOR_MATRIX_BT601 &&
+         (from == GST_VIDEO_FORMAT_BGRx || from == GST_VIDEO_FORMAT_BGRA || from == GST_VIDEO_FORMAT_BGR);
+}
+
+bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
+  const GstVideoInfo& ii = in.info;
+  const GstVideoInfo& oi = out.info;
+  if (!Covers(ii, oi)) return false;
+  const int w = ii.width, h = ii.height;
+  const GstVideoFormat from = GST_VIDEO_INFO_FORMAT(&ii);
+  const GstVideoFormat to = GST_VIDEO_INFO_FORMAT(&oi);
+  const libyuv::YuvConstants* m = YuvMatrix(ii);
+  int r = -1;
+  if (to == GST_VIDEO_FORMAT_I420) {
+    const bool full = FullRange(oi);
+    Plane y = P(out, 0), u = P(out, 1), v = P(out, 2);
+    const int sy = S(out, 0), su = S(out, 1), sv = S(out, 2);
+    if (from == GST_VIDEO_FORMAT_BGR)
+      r = full ? libyuv::RGB24ToJ420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h)
+               : libyuv::RGB24ToI420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h);
+    else
+      r = full ? libyuv::ARGBToJ420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h)
+               : libyuv::ARGBToI420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h);
+    return r == 0;
+  }
+  const bool bgr = to == GST_VIDEO_FORMAT_BGR;
+  Plane dst = P(out, 0);
+  const int ds = S(out, 0);
+  switch (from) {
+    case GST_VIDEO_FORMAT_BGR:
+      r = bgr ? (libyuv::CopyPlane(P(in, 0), S(in, 0), dst, ds, w * 3, h), 0)
+              : libyuv::RGB24ToARGB(P(in, 0), S(in, 0), dst, ds, w, h);
+      break;
+    case GST_VIDEO_FORMAT_BGRx:
+    case GST_VIDEO_FORMAT_BGRA:
+      r = bgr ? libyuv::ARGBToRGB24(P(in, 0), S(in, 0), dst, ds, w, h)
+              : (libyuv::CopyPlane(P(in, 0), S(in, 0), dst, ds, w * 4, h), 0);
+      break;
+    case GST_VIDEO_FORMAT_I420:
+      r = bgr ? libyuv::I420ToRGB24Matrix(P(in, 0), S(in, 0), P(in, 1), S(in, 1), P(in, 2), S(in, 2), dst, ds,
+                                          m, w, h)
+              : libyuv::I420ToARGBMatrix(P(in, 0), S(in, 0), P(in, 1), S(in, 1), P(in, 2), S(in, 2), dst, ds,
+                                         m, w, h);
+      break;
+    case GST_VIDEO_FORMAT_NV12: {
+      // Split first: the rows that upsample chroma smoothly, as videoconvert does here, take planes.
+      const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+      scratch_.resize(static_cast<std::size_t>(w) * h + 2 * static_cast<std::size_t>(cw) * ch);
+      Plane y = scratch_.data(), u = y + static_cast<std::size_t>(w) * h,
+            v = u + static_cast<std::size_t>(cw) * ch;
+      r = libyuv::NV12ToI420(P(in, 0), S(in, 0), P(in, 1), S(in, 1), y, w, u, cw, v, cw, w, h);
+      if (r == 0)
+        r = bgr ? libyuv::I420ToRGB24MatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
+                                                  libyuv::kFilterBilinear)
+                : libyuv::I420ToARGBMatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
+                                                 libyuv::kFilterBilinear);
+      break;
+    }
+    case GST_VIDEO_FORMAT_YUY2:
+    case GST_VIDEO_FORMAT_UYVY: {
+      // Unpacked first: the rows that upsample chroma smoothly, as videoconvert does, take planes.
+      const int cw = (w + 1) / 2;
+      scratch_.resize(static_cast<std::size_t>(w + 2 * cw) * h);
+      Plane y = scratch_.data(), u = y + static_cast<std::size_t>(w) * h,
+            v = u + static_cast<std::size_t>(cw) * h;
+      r = from == GST_VIDEO_FORMAT_YUY2 ? libyuv::YUY2ToI422(P(in, 0), S(in, 0), y, w, u, cw, v, cw, w, h)
+                                        : libyuv::UYVYToI422(P(in, 0), S(in, 0), y, w, u, cw, v, cw, w, h);
+      if (r == 0)
+        r = bgr ? libyuv::I422ToRGB24MatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
+                                                  libyuv::kFilterBilinear)
+                : libyuv::I422ToARGBMatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
+                                                 libyuv::kFilterBilinear);
+      break;
+    }
+    default: return false;
+  }
+  return r == 0;
+}
+
+}  // namespace orvex::media

@@ -1,0 +1,26 @@
+#pragma once
+// The colour conversions the capture path makes on every frame, done with
+// libyuv's SIMD rows: camera YUV (YUY2, UYVY, NV12, I420; BT.601) or BGR into
+// the grabber's BGRx, and BGRx or BGR into the I420 an encoder takes.
+
+#include <gst/video/video.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace orvex::media {
+
+class FastConversion {
+ public:
+  // Whether `in` -> `out` has a fast path; when not, convert another way.
+  static bool Covers(const GstVideoInfo& in, const GstVideoInfo& out);
+
+  // Same sizes and a pair Covers() accepts; false when the frames do not fit.
+  bool Convert(const GstVideoFrame& in, GstVideoFrame& out);
+
+ private:
+  // Planes of a packed 4:2:2 frame unpacked for a matrix libyuv only has in planar form.
+  std::vector<std::uint8_t> scratch_;
+};
+
+}  // namespace orvex::media

@@ -1,0 +1,118 @@
+// The converter must give what videoconvert gives, within the rounding of its
+// SIMD rows, and take the fast path for the pairs a webcam graph uses.
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/media/GstPtr.h"
+#include "platform/media/VideoConvert.h"
+
+using namespace orvex::media;
+
+namespace {
+
+struct TFrameBytes {
+  std::vector<unsigned char> bytes;
+  bool ok = false;
+};
+
+// One frame of colour bars (sharp edges: the worst case for chroma upsampling) in `inCaps`, through
+// `convert`, out as `outCaps`.
+TFrameBytes ConvertOne(GstElement* convert, const std::string& inCaps, const std::string& outCaps) {
+  ElementPtr pipeline(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))));
+  GstElement* src = gst_element_factory_make("videotestsrc", nullptr);
+  GstElement* in = gst_element_factory_make("capsfilter", nullptr);
+  GstElement* out = gst_element_factory_make("capsfilter", nullptr);
+  GstElement* sink = gst_element_factory_make("appsink", nullptr);
+  g_object_set(src, "num-buffers", 1, "pattern", 0, nullptr);
+  CapsPtr ic(gst_caps_from_string(inCaps.c_str())), oc(gst_caps_from_string(outCaps.c_str()));
+  g_object_set(in, "caps", ic.get(), nullptr);
+  g_object_set(out, "caps", oc.get(), nullptr);
+  g_object_set(sink, "sync", FALSE, nullptr);
+  gst_bin_add_many(GST_BIN(pipeline.get()), src, in, convert, out, sink, nullptr);
+  TFrameBytes result;
+  if (!gst_element_link_many(src, in, convert, out, sink, nullptr)) return result;
+  gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+  if (GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 10 * GST_SECOND)) {
+    GstMapInfo map;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+      result.bytes.assign(map.data, map.data + map.size);
+      result.ok = true;
+      gst_buffer_unmap(buffer, &map);
+    }
+    gst_sample_unref(sample);
+  }
+  gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+  return result;
+}
+
+struct TPair {
+  const char* in;
+  const char* out;
+  bool fast;
+};
+
+class VideoConvertPairs : public ::testing::TestWithParam<TPair> {};
+
+TEST_P(VideoConvertPairs, MatchesVideoconvertWithinRounding) {
+  const TPair& pair = GetParam();
+  const std::string size = ",width=64,height=48,framerate=30/1";
+  const std::string in = std::string("video/x-raw,") + pair.in + size;
+  const std::string out = std::string("video/x-raw,") + pair.out + size;
+  GstElement* ours = NewVideoConvert();
+  ASSERT_NE(ours, nullptr);
+  gst_object_ref(ours);
+  const TFrameBytes got = ConvertOne(ours, in, out);
+  const TConvertCounts counts = VideoConvertCounts(ours);
+  gst_object_unref(ours);
+  const TFrameBytes want = ConvertOne(gst_element_factory_make("videoconvert", nullptr), in, out);
+  ASSERT_TRUE(got.ok && want.ok) << in << " -> " << out;
+  ASSERT_EQ(got.bytes.size(), want.bytes.size());
+  EXPECT_EQ(counts.fast, pair.fast ? 1u : 0u);
+  EXPECT_EQ(counts.general, pair.fast ? 0u : 1u);
+  int worst = 0;
+  double total = 0;
+  for (std::size_t i = 0; i < got.bytes.size(); ++i) {
+    if (out.find("BGRx") != std::string::npos && i % 4 == 3) continue;  // the unused byte
+    const int d = std::abs(got.bytes[i] - want.bytes[i]);
+    worst = std::max(worst, d);
+    total += d;
+  }
+  EXPECT_LE(worst, 6) << in << " -> " << out;
+  EXPECT_LE(total / got.bytes.size(), 2.0) << in << " -> " << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WebcamPairs, VideoConvertPairs,
+    ::testing::Values(TPair{"format=YUY2,colorimetry=bt601", "format=BGRx", true},
+                      TPair{"format=UYVY,colorimetry=bt601", "format=BGR", true},
+                      TPair{"format=I420,colorimetry=1:4:0:0", "format=BGRx", true},
+                      TPair{"format=NV12,colorimetry=bt601", "format=BGR", true},
+                      TPair{"format=BGR", "format=BGRx", true},
+                      TPair{"format=BGRx", "format=I420,colorimetry=1:4:0:0", true},
+                      TPair{"format=BGRx", "format=I420,colorimetry=bt601", true},
+                      TPair{"format=BGR", "format=I420,colorimetry=1:4:0:0", true},
+                      // Not covered: GStreamer's own converter, the same bytes as videoconvert.
+                      TPair{"format=BGRx", "format=I420,colorimetry=bt709", false},
+                      TPair{"format=YV12", "format=BGRx", false},
+                      // libyuv's BT.709 rows clamp a coefficient and lose a tenth of saturated blue.
+                      TPair{"format=YUY2,colorimetry=bt709", "format=BGRx", false}));
+
+TEST(VideoConvert, SameCapsPassFramesThroughUntouched) {
+  GstElement* ours = NewVideoConvert();
+  gst_object_ref(ours);
+  const std::string caps = "video/x-raw,format=YUY2,width=64,height=48,framerate=30/1";
+  const TFrameBytes got = ConvertOne(ours, caps, caps);
+  const TConvertCounts counts = VideoConvertCounts(ours);
+  gst_object_unref(ours);
+  ASSERT_TRUE(got.ok);
+  EXPECT_EQ(got.bytes.size(), 64u * 48 * 2);
+  EXPECT_EQ(counts.fast + counts.general, 0u);
+}
+
+}  // namespace
