@@ -66,9 +66,14 @@ write_settings() { # folder size processing audio(1/0)
       "$(dword $on)"
   } >"$folder/HKEY_LOCAL_MACHINE.reg"
   if [[ $CAMERA_FORMAT == MJPG ]]; then
-    # The camera's own key: its subtype list is YUY2, MJPG, RGB24, RGB32.
-    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\VOduduDudiviv\\Devices\\%s]\n"VideoSubtype"=dword:00000001\n' \
-      "orvex-testcamera-1Test Pattern Camera" >"$folder/HKEY_CURRENT_USER.reg"
+    # The camera's key as the listing wrote it (a key without its format and
+    # subtype lists is discovered again, which resets the choice), with the
+    # subtype that its list names MJPG.
+    local subtype
+    subtype=$(grep -o '^"SUB[0-9]*"="MJPG"' "$WORK/discover/HKEY_CURRENT_USER.reg" | grep -o '[0-9]\+' | head -1)
+    [[ -n $subtype ]] || die "the test camera lists no MJPG subtype"
+    sed "s/^\"VideoSubtype\"=.*/\"VideoSubtype\"=$(dword $((10#$subtype)))/" \
+      "$WORK/discover/HKEY_CURRENT_USER.reg" >"$folder/HKEY_CURRENT_USER.reg"
   fi
   cp "$WORK"/images/image{1,2,3}.bmp "$folder/"
 }
