@@ -47,10 +47,12 @@ bool ParsePpm(const std::string& data, DecodedPicture& picture) {
 
 }  // namespace
 
-DecodedPicture DecodeWithFfmpeg(const std::filesystem::path& file) {
+DecodedPicture DecodeWithFfmpeg(const std::filesystem::path& file, int frameIndex) {
   DecodedPicture picture;
   const std::filesystem::path log = file.string() + ".ffmpeg.log";
-  const std::string command = "ffmpeg -nostdin -v error -i " + ShellQuote(file.string()) +
+  const std::string select =
+      frameIndex > 0 ? " -vf " + ShellQuote("select=eq(n\\," + std::to_string(frameIndex) + ")") : "";
+  const std::string command = "ffmpeg -nostdin -v error -i " + ShellQuote(file.string()) + select +
                               " -frames:v 1 -f image2pipe -c:v ppm -pix_fmt rgb24 - 2>" +
                               ShellQuote(log.string());
   int status = 0;

@@ -20,8 +20,8 @@ struct DecodedPicture {
   }
 };
 
-// Decodes the first picture of `file` into RGB24.
-DecodedPicture DecodeWithFfmpeg(const std::filesystem::path& file);
+// Decodes the picture numbered `frameIndex` (from 0) of `file` into RGB24.
+DecodedPicture DecodeWithFfmpeg(const std::filesystem::path& file, int frameIndex = 0);
 
 // Single-quotes `text` for /bin/sh.
 std::string ShellQuote(const std::string& text);
