@@ -44,6 +44,8 @@ die() { echo "end-to-end: $*" >&2; exit 1; }
 [[ $SECONDS_EACH =~ ^[0-9]+$ && $SECONDS_EACH -gt 0 ]] || die "-s wants whole seconds above 0"
 [[ $REPS =~ ^[0-9]+$ && $REPS -gt 0 ]] || die "-r wants a count above 0"
 [[ $CAMERA_FORMAT == YUY2 || $CAMERA_FORMAT == MJPG ]] || die "-f wants YUY2 or MJPG"
+# Our test camera offers RGB too, which no webcam does; leave it only this format.
+export ORVEX_TEST_CAMERA_FORMATS=$CAMERA_FORMAT
 ORVEX=$BUILD/bin/orvex
 CAMERA=$BUILD/bin/bench_test_camera
 [[ -x $ORVEX && -x $CAMERA ]] ||

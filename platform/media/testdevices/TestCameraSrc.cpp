@@ -4,6 +4,8 @@
 #include <gst/video/video.h>
 
 #include <array>
+#include <cstdlib>
+#include <string>
 
 #include "platform/media/testdevices/JpegEncoder.h"
 #include "platform/media/testdevices/TestDevices.h"
@@ -382,9 +384,23 @@ void orvex_test_camera_src_init(OrvexTestCameraSrc* self) {
 
 GType TestCameraSrcType() { return orvex_test_camera_src_get_type(); }
 
+namespace {
+
+// ORVEX_TEST_CAMERA_FORMATS (e.g. "YUY2,MJPG") leaves out the others, so the
+// camera offers what a webcam offers: no RGB.
+bool Offered(const char* format) {
+  const char* only = std::getenv("ORVEX_TEST_CAMERA_FORMATS");
+  if (only == nullptr || *only == '\0') return true;
+  const std::string list = std::string(",") + only + ",";
+  return list.find(std::string(",") + (format ? format : "MJPG") + ",") != std::string::npos;
+}
+
+}  // namespace
+
 GstCaps* NewCameraCaps() {
   GstCaps* caps = gst_caps_new_empty();
   for (const char* format : kFormats) {
+    if (!Offered(format)) continue;
     for (auto [width, height] : kSizes) {
       GstStructure* s = format != nullptr
                             ? gst_structure_new("video/x-raw", "format", G_TYPE_STRING, format, nullptr)
