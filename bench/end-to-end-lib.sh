@@ -103,27 +103,9 @@ measured() { # case tool avi command...
   echo "$name $tool $(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }') $rss ${frames:-0}" >>"$RESULTS"
 }
 
-# What the program asked the test camera for, from its engine log of a short
-# run: the recording subtype when the frame grabber overrides it, else the
-# selected one. As GStreamer names.
+# What the program asks the test camera for: the one format it offers.
 camera_format_of_program() { # size processing
-  local dir=$WORK/probe-$1-$2
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  write_settings "$dir/config" "$1" "$2" 1
-  (cd "$dir" && env -u DISPLAY -u WAYLAND_DISPLAY $(program_env "$dir") ORVEX_ENGINE_LOG=1 \
-    "$ORVEX" --test-devices --record "$dir/probe.avi" --seconds 1 >/dev/null 2>&1) || true
-  local subtype
-  subtype=$(grep -o 'recording subtype: [A-Z0-9]*' "$dir/vodudulog.rtf" 2>/dev/null | tail -1 | awk '{print $3}')
-  [[ -n $subtype ]] ||
-    subtype=$(grep -o 'selected subtype: [A-Z0-9]*' "$dir/vodudulog.rtf" 2>/dev/null | tail -1 | awk '{print $3}')
-  case $subtype in
-    RGB32) echo BGRx ;;
-    RGB24) echo BGR ;;
-    YUY2 | MJPG) echo "$subtype" ;;
-    *) echo "$CAMERA_FORMAT" ;;
-  esac
-  rm -rf "$dir"
+  echo "$CAMERA_FORMAT"
 }
 
 run_orvex() { # case size processing
