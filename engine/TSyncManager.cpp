@@ -91,8 +91,7 @@ void TSyncManager::DeviceChanged(bool arrived, const std::string& id) {
   for (TVdvWorker* worker : Workers()) {
     if (worker->Destroying || !worker->GraphActive) continue;
     const auto& d = worker->Devices;
-    const bool audioInGraph = std::find(worker->DevicesInUse.begin(), worker->DevicesInUse.end(),
-                                        d.Audio.Info.Key) != worker->DevicesInUse.end();
+    const bool audioInGraph = worker->HoldsDevice(d.Audio.Info.Key);
     if (d.Video.Info.Descriptor.monikerDisplayName == id ||
         (audioInGraph && d.Audio.Info.Descriptor.monikerDisplayName == id)) {
       worker->LostDeviceName =

@@ -14,6 +14,8 @@
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
 #include "engine/FilterModule.h"
+#include "engine/GraphBuilder.h"
+#include "engine/GraphParts.h"
 #include "engine/GraphSettings.h"
 #include "engine/RecordingFailure.h"
 #include "engine/TaskQueue.h"
@@ -72,7 +74,7 @@ struct TVdvEvents {
   void ClearAll();
 };
 
-class TVdvWorker {
+class TVdvWorker final : private TGraphBuildHost {
  public:
   explicit TVdvWorker(VOduduDudiviv& owner);
   ~TVdvWorker();
@@ -100,14 +102,8 @@ class TVdvWorker {
   // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
   std::unique_ptr<TVdvGraph> Graph;
   std::shared_ptr<TVideoFrameSlot> FrameSlot;
-  std::vector<filter_module::TGrabber> Grabbers;
-  std::vector<std::string> DevicesInUse;
-  GstElement* DeviceElement = nullptr;
-  GstElement* AudioDeviceElement = nullptr;
-  GstElement* FileWriter = nullptr;
-  std::string VideoCompressorName;
-  std::string AudioCompressorName;
-  bool AudioConnected = false;
+  // Whether the current graph holds the device with registry key `key`.
+  bool HoldsDevice(const std::string& key) const;
   std::atomic<bool> Stopping{false};
   TFramePath Frames;
 
@@ -124,7 +120,7 @@ class TVdvWorker {
   orvex::kernel::ExclusiveFileLock RecordingLock;
   std::optional<TRecordingFailure> RecordingFailure;
   // Ends the recording before the data going into `mux` fills the disk.
-  void WatchDiskSpace(GstElement* mux, const std::string& fileName);
+  void WatchDiskSpace(GstElement* mux, const std::string& fileName) override;
   // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
   void NoteRecordingFailure(TLogType code, int error, const std::string& message,
                             const std::string& fileName = {}, const std::string& name = {});
@@ -143,12 +139,12 @@ class TVdvWorker {
 
   // --- reports and checks (WorkerChecks.cpp) ---
   // Answers whether `condition` held; reports it when it did.
-  bool Report(bool condition, int severity, const std::string& message, TLogType code);
+  bool Report(bool condition, int severity, const std::string& message, TLogType code) override;
   // Answers whether `index` may be used with a list of `count` entries.
   bool IndexCheck(int index, int count, const std::string& noun);
   // Answers whether a graph may be built now.
   bool StateCheck(bool deviceCheck, bool allowPreview, bool allowPlayer, int severity = sv_Error);
-  void LogLine(const std::string& text);
+  void LogLine(const std::string& text) override;
 
   // --- requests, events and the task worker (WorkerTasks.cpp) ---
   void Request(int request);
@@ -207,6 +203,17 @@ class TVdvWorker {
   int NotificationIntervalMs() const;
 
  private:
+  // What the current graph is made of (GraphBuilder.cpp fills it).
+  TGraphParts Built;
+  // The graph builder's questions (WorkerGraph.cpp).
+  TGraphChoices GraphChoices() const;
+  void RecordingFailed(TLogType code, const std::string& message, const std::string& fileName,
+                       const std::string& name) override;
+  void CheckVideoSizeChoice() override;
+  bool ChosenVideoSize(int& width, int& height) override;
+  void VideoSizeRuns(int width, int height) override;
+  void ConnectGrabber(vdv_filters::TGrabberParams& params, int rgbFormat) override;
+
   // Set by the graph event reader with DeviceLostFlag.
   std::atomic<bool> DiskFullFlag{false};
   std::atomic<bool> GraphErrorFlag{false};

@@ -249,7 +249,7 @@ bool TVdvWorker::RouteVideoInput() {
   const int input = Devices.VideoValues.Int(vv_VideoInput);
   if (descriptor.inputs.empty() || input >= static_cast<int>(descriptor.inputs.size())) return true;
   const std::string path = descriptor.isTestDevice ? "" : descriptor.devicePath;
-  if (!orvex::media::SwitchVideoInput(DeviceElement, path, input)) {
+  if (!orvex::media::SwitchVideoInput(Built.DeviceElement, path, input)) {
     Report(true, sv_Error, "Cannot route video crossbar input", e_failed_to_connect_crossbar_pin);
     return false;
   }

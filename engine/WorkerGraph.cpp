@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QScreen>
+#include <algorithm>
 
 #include "engine/BusyCursor.h"
 #include "engine/GraphBuilder.h"
@@ -50,6 +51,45 @@ void LogWarning(GstMessage* message) {
 }
 
 }  // namespace
+
+TGraphChoices TVdvWorker::GraphChoices() const {
+  TGraphChoices c;
+  c.VideoDevice = P.VideoDevice;
+  c.AudioDevice = P.AudioDevice;
+  c.VideoCompressor = P.VideoCompressor;
+  c.AudioCompressor = P.AudioCompressor;
+  c.AudioFormat = P.AudioFormat;
+  c.StoreDeviceSettings = P.StoreDeviceSettingsInRegistry;
+  c.OpenDML = P.AVIFormatOpenDML;
+  return c;
+}
+
+void TVdvWorker::RecordingFailed(TLogType code, const std::string& message, const std::string& fileName,
+                                 const std::string& name) {
+  NoteRecordingFailure(code, 0, message, fileName, name);
+}
+
+void TVdvWorker::CheckVideoSizeChoice() {
+  if (Devices.VideoValues.Int(vv_VideoSize) < Devices.Sizes.Count()) return;
+  Devices.VideoValues.SetInt(vv_VideoSize, 0);
+  Report(true, sv_Error, "VideoSize index out of range, default size used", e_index_out_of_range);
+}
+
+bool TVdvWorker::ChosenVideoSize(int& width, int& height) { return ResolveVideoSize(-1, width, height); }
+
+void TVdvWorker::VideoSizeRuns(int width, int height) {
+  Devices.VideoWidth = width;
+  Devices.VideoHeight = height;
+  Owner.VideoSizeChanged();
+}
+
+void TVdvWorker::ConnectGrabber(vdv_filters::TGrabberParams& params, int rgbFormat) {
+  frame_path::ConnectGrabber(*this, params, rgbFormat);
+}
+
+bool TVdvWorker::HoldsDevice(const std::string& key) const {
+  return std::find(Built.DevicesInUse.begin(), Built.DevicesInUse.end(), key) != Built.DevicesInUse.end();
+}
 
 void TVdvWorker::TakeSettingsSnapshot() {
   TGraphSettings& s = Settings;
@@ -137,8 +177,12 @@ bool TVdvWorker::BuildGraph(TGraphMode mode) {
   Graph->SetMessageHandler([this, serial](GstMessage* message) { OnGraphMessage(message, serial); });
   LogLine("filter graph created");
   Frames.Reset();
-  AudioConnected = false;
-  TGraphBuilder builder(*this, *Graph, Settings);
+  Built.AudioConnected = false;
+  const TGraphChoices choices = GraphChoices();
+  TSyncManager* manager = TSyncManager::Instance();
+  const TDeviceLists* lists = manager && manager->EnumerationDone() ? &manager->Lists() : nullptr;
+  const TGraphInputs inputs{choices, Devices, lists, FrameSlot, this};
+  TGraphBuilder builder(inputs, *this, *Graph, Settings, Built);
   bool ok = builder.BuildBase(mode == TGraphMode::Recording);
   if (ok) {
     State = static_cast<TEngineState>(mode);
@@ -146,6 +190,7 @@ bool TVdvWorker::BuildGraph(TGraphMode mode) {
       if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
     } else {
       std::string fileName;
+      RecordingStarted = false;
       ok = DetermineRecordingFile(fileName) && OpenRecordingFile(fileName) &&
            builder.BuildCaptureAndPreview(fileName);
     }
@@ -170,7 +215,7 @@ bool TVdvWorker::FinishGraph(TGraphMode mode) {
   if (mode != TGraphMode::Recording) return true;
   LogLine("query config avi F_AVIFileMux");
   LogLine("set output Compatibility Index");
-  LogLine(AudioConnected ? "set master stream" : "no master stream");
+  LogLine(Built.AudioConnected ? "set master stream" : "no master stream");
   if (Settings.CaptureAudio) LogLine("set interleaving mode");
   if (Settings.GrabberOnCapture()) {
     Report(
@@ -284,10 +329,7 @@ void TVdvWorker::Clear(bool resetState) {
   if (resetState) State = es_Stopped;
   RecordingStarted = false;
   LogLine("cleared");
-  Grabbers.clear();
-  DeviceElement = nullptr;
-  AudioDeviceElement = nullptr;
-  FileWriter = nullptr;
+  Built.ForgetElements();
   Graph.reset();
   EndRecordingGuard();
   if (FrameSlot) FrameSlot->Clear();
@@ -297,8 +339,8 @@ void TVdvWorker::Clear(bool resetState) {
   LogLine("all cleared");
   LogLine("end clear");
   if (TSyncManager* manager = TSyncManager::Instance())
-    for (const auto& key : DevicesInUse) manager->ReleaseDeviceInUse(key, this);
-  DevicesInUse.clear();
+    for (const auto& key : Built.DevicesInUse) manager->ReleaseDeviceInUse(key, this);
+  Built.DevicesInUse.clear();
   Stopping = false;
 }
 
@@ -318,14 +360,14 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     const orvex::media::GErrorPtr error(raw);
     text = error ? error->message : "";
     cause = TVdvGraph::ErrorNumberOf(error.get());
-    const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
+    const bool fromWriter = Built.FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(Built.FileWriter);
     // A microphone whose sound server took it away fails like an unplugged
     // camera; its source has ended its stream, so the file can still be finished.
     if (fromWriter) {
       kind = ge_WriteFailed;
-    } else if (FromElement(message, DeviceElement)) {
+    } else if (FromElement(message, Built.DeviceElement)) {
       kind = ge_DeviceLost;
-    } else if (FromElement(message, AudioDeviceElement)) {
+    } else if (FromElement(message, Built.AudioDeviceElement)) {
       kind = ge_AudioDeviceLost;
     }
   } else {
