@@ -90,7 +90,7 @@ void TSyncManager::DeviceChanged(bool arrived, const std::string& id) {
   // A device unplugged under a running graph is lost for that graph.
   for (TVdvWorker* worker : Workers()) {
     if (worker->Destroying || !worker->GraphActive) continue;
-    const auto& d = worker->Devices;
+    const auto& d = worker->Bound();
     const bool audioInGraph = worker->HoldsDevice(d.Audio.Info.Key);
     if (d.Video.Info.Descriptor.monikerDisplayName == id ||
         (audioInGraph && d.Audio.Info.Descriptor.monikerDisplayName == id)) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/BoundDevices.h"
+#include "engine/DeviceBinding.h"
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
 #include "engine/FilterModule.h"
@@ -74,7 +75,7 @@ struct TVdvEvents {
   void ClearAll();
 };
 
-class TVdvWorker final : private TGraphBuildHost {
+class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
  public:
   explicit TVdvWorker(VOduduDudiviv& owner);
   ~TVdvWorker();
@@ -109,7 +110,8 @@ class TVdvWorker final : private TGraphBuildHost {
 
   std::string Caption;
 
-  TBoundDevices Devices;
+  // The bound devices, as the door and the device registry read them.
+  const TBoundDevices& Bound() const { return Binding.Bound(); }
 
   // Recording results, read when the queued events are delivered.
   std::string CurrentFileName;
@@ -141,7 +143,7 @@ class TVdvWorker final : private TGraphBuildHost {
   // Answers whether `condition` held; reports it when it did.
   bool Report(bool condition, int severity, const std::string& message, TLogType code) override;
   // Answers whether `index` may be used with a list of `count` entries.
-  bool IndexCheck(int index, int count, const std::string& noun);
+  bool IndexCheck(int index, int count, const std::string& noun) override;
   // Answers whether a graph may be built now.
   bool StateCheck(bool deviceCheck, bool allowPreview, bool allowPlayer, int severity = sv_Error);
   void LogLine(const std::string& text) override;
@@ -178,7 +180,7 @@ class TVdvWorker final : private TGraphBuildHost {
   int VideoDevicesCount() const;
   int AudioDevicesCount() const;
   // An audio device is chosen and bound.
-  bool AudioDeviceBound() const { return P.AudioDevice >= 0 && Devices.AudioIndex >= 0; }
+  bool AudioDeviceBound() const { return P.AudioDevice >= 0 && Bound().AudioIndex >= 0; }
   TDevices* DeviceList(TDevicesKind kind) const;
   bool BindVideoDevice();
   bool BindAudioDevice();
@@ -189,13 +191,12 @@ class TVdvWorker final : private TGraphBuildHost {
   void SetAudioInput(int index);
   void SetVideoSize(int index);
   void SetCompressor(bool video, int index);
-  bool ResolveVideoSize(int index, int& width, int& height);
   // The size of the frames the processing hands on: the video size after
   // half-size deinterlacing and quarter turns, as the running graph was
   // built, else as the next build will be.
   void FrameSize(int& width, int& height) const;
   std::string VideoSizesText() const;
-  void ApplyVideoSizeToWindow() { ApplyBoundVideoSize(); }
+  void ApplyVideoSizeToWindow() { Binding.ApplyBoundVideoSize(); }
   void CallVideoDeviceSelected() { CallDeviceSelected(true); }
   void LoadGlobals();
   void SaveGlobals();
@@ -203,6 +204,16 @@ class TVdvWorker final : private TGraphBuildHost {
   int NotificationIntervalMs() const;
 
  private:
+  // Tests look inside through their probe.
+  friend class EngineProbe;
+
+  // The devices bound and their values (DeviceBinding.cpp).
+  TDeviceBinding Binding{P, *this};
+  // The binding's news (WorkerDevices.cpp).
+  void NoVideoDevices() override;
+  void DeviceSelected(bool video) override;
+  void VideoSizeChanged() override;
+
   // What the current graph is made of (GraphBuilder.cpp fills it).
   TGraphParts Built;
   // The graph builder's questions (WorkerGraph.cpp).
@@ -261,8 +272,6 @@ class TVdvWorker final : private TGraphBuildHost {
   void ServeStep();
   void ServeCapture(TFrameCaptureDest dest, const std::string& fileName);
   std::string CaptureFileName(const std::string& given, const std::string& extension);
-  bool RouteVideoInput();
-  void RouteAudioInput();
   bool HandleAllocated() const;
 
   std::uint64_t SerialOf(TQueuedEvent event) const;
@@ -275,15 +284,10 @@ class TVdvWorker final : private TGraphBuildHost {
   void FailRestart(TGraphMode mode);
 
   TTaskQueue tasks_;
-  void DiscoverVideoDevice();
-  bool DiscoverAudioDevice();
-  void ApplyBoundVideoSize();
   void CallDeviceSelected(bool video);
 
   std::atomic<bool> repaintQueued_{false};
   bool restartRunning_ = false;
-  bool bindingVideo_ = false;
-  bool bindingAudio_ = false;
   bool stopRunning_ = false;
   bool firstIdleDone_ = false;
   // The automatic start found no device; choosing one makes the start due.

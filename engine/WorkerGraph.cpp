@@ -69,19 +69,13 @@ void TVdvWorker::RecordingFailed(TLogType code, const std::string& message, cons
   NoteRecordingFailure(code, 0, message, fileName, name);
 }
 
-void TVdvWorker::CheckVideoSizeChoice() {
-  if (Devices.VideoValues.Int(vv_VideoSize) < Devices.Sizes.Count()) return;
-  Devices.VideoValues.SetInt(vv_VideoSize, 0);
-  Report(true, sv_Error, "VideoSize index out of range, default size used", e_index_out_of_range);
+void TVdvWorker::CheckVideoSizeChoice() { Binding.CheckVideoSizeChoice(); }
+
+bool TVdvWorker::ChosenVideoSize(int& width, int& height) {
+  return Binding.ResolveVideoSize(-1, width, height);
 }
 
-bool TVdvWorker::ChosenVideoSize(int& width, int& height) { return ResolveVideoSize(-1, width, height); }
-
-void TVdvWorker::VideoSizeRuns(int width, int height) {
-  Devices.VideoWidth = width;
-  Devices.VideoHeight = height;
-  Owner.VideoSizeChanged();
-}
+void TVdvWorker::VideoSizeRuns(int width, int height) { Binding.UseRunningSize(width, height); }
 
 void TVdvWorker::ConnectGrabber(vdv_filters::TGrabberParams& params, int rgbFormat) {
   frame_path::ConnectGrabber(*this, params, rgbFormat);
@@ -109,9 +103,8 @@ void TVdvWorker::TakeSettingsSnapshot() {
   s.FrameCaptureWithoutOverlay = P.FrameCaptureWithoutOverlay;
   s.Rotation = P.VideoProcessing_Rotation;
   s.Deinterlacing = P.VideoProcessing_Deinterlacing;
-  const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
-  const auto& subtypes = Devices.Subtypes;
-  s.DeviceSubtype = selected >= 0 && selected < static_cast<int>(subtypes.size()) ? subtypes[selected] : "";
+  const auto& subtypes = Bound().Subtypes;
+  s.DeviceSubtype = Binding.SelectedSubtype();
   if (s.UsesGrabber())
     ChooseGrabberFormat(DisplayDepth(), s.FrameGrabberRGBFormat, subtypes, s.DeviceSubtype, s.DeviceSubtype,
                         s.GrabberRGBFormat);
@@ -131,9 +124,9 @@ bool TVdvWorker::RestartGraph(TGraphMode mode) {
   StopGraph();
 
   bool ok = true;
-  if (Devices.VideoIndex != P.VideoDevice) ok = BindVideoDevice();
-  if (ok && P.AudioDevice >= 0 && Devices.AudioIndex != P.AudioDevice) BindAudioDevice();
-  ok = ok && Devices.VideoReady;
+  if (Bound().VideoIndex != P.VideoDevice) ok = BindVideoDevice();
+  if (ok && P.AudioDevice >= 0 && Bound().AudioIndex != P.AudioDevice) BindAudioDevice();
+  ok = ok && Bound().VideoReady;
   bool ready = false;
   {
     busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
@@ -160,10 +153,11 @@ bool TVdvWorker::RestartGraph(TGraphMode mode) {
 // Builds the whole graph for `mode`; false when any step failed.
 bool TVdvWorker::BuildGraph(TGraphMode mode) {
   if (TLog::Instance().Enabled()) {
-    LogLine(Devices.VideoIndex >= 0 ? "current video device: " + Devices.Video.DisplayName
-                                    : std::string("no video device available."));
-    LogLine(Devices.AudioIndex >= 0 ? "current audio device: " + Devices.Audio.DisplayName
-                                    : std::string("no audio device available."));
+    const TBoundDevices& d = Bound();
+    LogLine(d.VideoIndex >= 0 ? "current video device: " + d.Video.DisplayName
+                              : std::string("no video device available."));
+    LogLine(d.AudioIndex >= 0 ? "current audio device: " + d.Audio.DisplayName
+                              : std::string("no audio device available."));
     LogLine("capture audio" + YesNo(Settings.CaptureAudio));
     LogLine("render audio" + YesNo(Settings.RenderAudio));
     LogLine("transparency: no");
@@ -181,7 +175,7 @@ bool TVdvWorker::BuildGraph(TGraphMode mode) {
   const TGraphChoices choices = GraphChoices();
   TSyncManager* manager = TSyncManager::Instance();
   const TDeviceLists* lists = manager && manager->EnumerationDone() ? &manager->Lists() : nullptr;
-  const TGraphInputs inputs{choices, Devices, lists, FrameSlot, this};
+  const TGraphInputs inputs{choices, Bound(), lists, FrameSlot, this};
   TGraphBuilder builder(inputs, *this, *Graph, Settings, Built);
   bool ok = builder.BuildBase(mode == TGraphMode::Recording);
   if (ok) {
@@ -224,11 +218,7 @@ bool TVdvWorker::FinishGraph(TGraphMode mode) {
         "graphics overlays or video processing in the video clip, disable it or set it on the preview stream "
         "only.",
         w_frame_grabber_requires_CPU);
-    const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
-    const std::string selectedName = selected >= 0 && selected < static_cast<int>(Devices.Subtypes.size())
-                                         ? Devices.Subtypes[selected]
-                                         : "";
-    Report(true, sv_Info, "selected subtype: " + selectedName, i_recording_videosubtype);
+    Report(true, sv_Info, "selected subtype: " + Binding.SelectedSubtype(), i_recording_videosubtype);
     Report(true, sv_Info,
            std::string("recording subtype: ") +
                (Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32"),
@@ -309,7 +299,7 @@ void TVdvWorker::StopGraph() {
   }
   Clear(true);
   if (state == es_Recording) {
-    if (RecordingSuccess) Devices.LastRecordingFileName = CurrentFileName;
+    if (RecordingSuccess) Binding.SetLastRecordingFileName(CurrentFileName);
     QueueEvent(qe_RecordingCompleted);
   }
   if (state != es_Stopped) QueueEvent(qe_Inactive);
@@ -382,7 +372,7 @@ void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::str
   if (serial != GraphSerial || !GraphActive || Destroying) return;
   GraphErrorCause = kind == ge_WriteFailed ? cause : 0;  // what the file suffered, nothing else
   if (kind == ge_DeviceLost || kind == ge_AudioDeviceLost) {
-    LostDeviceName = kind == ge_AudioDeviceLost ? Devices.Audio.DisplayName : Devices.Video.DisplayName;
+    LostDeviceName = kind == ge_AudioDeviceLost ? Bound().Audio.DisplayName : Bound().Video.DisplayName;
     DeviceLostFlag = true;
   } else if (kind == ge_WriteFailed && State == es_Recording) {
     const auto drive = orvex::kernel::QueryDrive(WrittenFile);

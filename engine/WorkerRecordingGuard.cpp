@@ -34,7 +34,7 @@ void TVdvWorker::GuardRecording() {
     video = Built.VideoCompressorName;
   else if (Settings.GrabberOnCapture())
     video = Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32";
-  std::vector<std::string> streams{"video " + Size(Devices.VideoWidth, Devices.VideoHeight) + " " + video};
+  std::vector<std::string> streams{"video " + Size(Bound().VideoWidth, Bound().VideoHeight) + " " + video};
   if (Built.AudioConnected)
     streams.push_back("audio " + (Settings.CompressAudio() ? Built.AudioCompressorName
                                                            : "PCM " + AudioFormatText(P.AudioFormat)));
