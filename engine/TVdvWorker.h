@@ -88,51 +88,31 @@ class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
 
   // Run state
   std::atomic<TEngineState> State{es_Stopped};
-  bool PreviewWanted = false;
   std::atomic<bool> Initialized{false};
   std::atomic<bool> Destroying{false};
   int UniqueID = -1;
-  std::atomic<bool> OverlayNeeded{false};
   bool GraphActive = false;
-  bool RecordingStarted = false;
-  // Set by the graph event reader, acted on by rq_GraphEvent.
-  std::atomic<bool> DeviceLostFlag{false};
-  // Main thread: the device whose loss is being handled.
-  std::string LostDeviceName;
 
-  // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
-  std::unique_ptr<TVdvGraph> Graph;
+  // The newest frame the renderer handed over, for the window to paint.
   std::shared_ptr<TVideoFrameSlot> FrameSlot;
-  // Whether the current graph holds the device with registry key `key`.
-  bool HoldsDevice(const std::string& key) const;
-  std::atomic<bool> Stopping{false};
-  TFramePath Frames;
+  // Main thread, from the device registry: a device with moniker `id` went
+  // away; the running graph that holds it is lost.
+  void DeviceUnplugged(const std::string& id);
+  // Main thread, from the device registry: entry `index` of a device list
+  // came or went; a device that came is bound when it is the chosen one.
+  void DevicePresenceChanged(bool present, bool video, const std::string& name, int index);
 
   std::string Caption;
 
   // The bound devices, as the door and the device registry read them.
   const TBoundDevices& Bound() const { return Binding.Bound(); }
 
-  // Recording results, read when the queued events are delivered.
-  std::string CurrentFileName;
   std::atomic<std::int64_t> RecordingElapsed100ns{0};  // written by the streaming thread
+  // What went wrong with the latest recording, if anything.
+  std::optional<TRecordingFailure> LatestRecordingFailure() const { return RecordingFailure; }
 
-  // The file being recorded, held against other writers and its disk
-  // watched; what went wrong with the latest recording (WorkerRecordingFile.cpp).
-  orvex::kernel::ExclusiveFileLock RecordingLock;
-  std::optional<TRecordingFailure> RecordingFailure;
-  // Ends the recording before the data going into `mux` fills the disk.
-  void WatchDiskSpace(GstElement* mux, const std::string& fileName) override;
-  // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
-  void NoteRecordingFailure(TLogType code, int error, const std::string& message,
-                            const std::string& fileName = {}, const std::string& name = {});
-
-  // The text overlay's template and font (TextOverlay.h).
-  TTextOverlay TextOverlay;
-  // Streaming thread, once per frame when OverlayNeeded: draws the text
-  // overlay into the frame, then raises OnFrameOverlayUsingDC with a DC
-  // that holds the frame. The frame must not be selected into another DC.
-  void DrawOverlays(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  // False when the renderer holds the template and it could not change.
+  bool SetTextOverlayTemplate(const std::string& text) { return TextOverlay.SetTemplate(text); }
   // Main thread: makes a changed TextOverlay_Font for the renderer.
   void SyncTextOverlayFont();
 
@@ -146,13 +126,8 @@ class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
   bool IndexCheck(int index, int count, const std::string& noun) override;
   // Answers whether a graph may be built now.
   bool StateCheck(bool deviceCheck, bool allowPreview, bool allowPlayer, int severity = sv_Error);
-  void LogLine(const std::string& text) override;
 
-  // --- requests, events and the task worker (WorkerTasks.cpp) ---
-  void Request(int request);
-  void QueueEvent(TQueuedEvent event);
-  void TaskStep(bool threadMode);
-  std::size_t PendingEvents() const { return tasks_.PendingEvents(); }
+  // --- the task worker's notification settings (WorkerTasks.cpp) ---
   void ApplyNotificationSettings();
 
   // --- public operations and the graph (WorkerOperations.cpp) ---
@@ -165,7 +140,8 @@ class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
   // could not, once a device has been chosen.
   void LaterIdle();
   void StopGraph();
-  bool StoragePathChanged = true;
+  // The next automatic file name looks at the folder afresh.
+  void MarkStoragePathChanged() { StoragePathChanged = true; }
 
   // --- the frame path (FramePath.cpp) ---
   void FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filters::TFrameDescription& frame);
@@ -201,11 +177,51 @@ class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
   void LoadGlobals();
   void SaveGlobals();
 
-  int NotificationIntervalMs() const;
-
  private:
   // Tests look inside through their probe.
   friend class EngineProbe;
+
+  void LogLine(const std::string& text) override;
+  // Ends the recording before the data going into `mux` fills the disk.
+  void WatchDiskSpace(GstElement* mux, const std::string& fileName) override;
+  // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
+  void NoteRecordingFailure(TLogType code, int error, const std::string& message,
+                            const std::string& fileName = {}, const std::string& name = {});
+  // Streaming thread, once per frame when OverlayNeeded: draws the text
+  // overlay into the frame, then raises OnFrameOverlayUsingDC with a DC
+  // that holds the frame. The frame must not be selected into another DC.
+  void DrawOverlays(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  // Requests, events and the task worker (WorkerTasks.cpp).
+  void Request(int request);
+  void QueueEvent(TQueuedEvent event);
+  void TaskStep(bool threadMode);
+  std::size_t PendingEvents() const { return tasks_.PendingEvents(); }
+  int NotificationIntervalMs() const;
+
+  bool PreviewWanted = false;
+  std::atomic<bool> OverlayNeeded{false};
+  bool RecordingStarted = false;
+  // Set by the graph event reader, acted on by rq_GraphEvent.
+  std::atomic<bool> DeviceLostFlag{false};
+  // Main thread: the device whose loss is being handled.
+  std::string LostDeviceName;
+  // The current graph (WorkerGraph.cpp).
+  std::unique_ptr<TVdvGraph> Graph;
+  std::atomic<bool> Stopping{false};
+  TFramePath Frames;
+  // Recording results, read when the queued events are delivered.
+  std::string CurrentFileName;
+  // What went wrong with the latest recording (WorkerRecordingFile.cpp).
+  std::optional<TRecordingFailure> RecordingFailure;
+  bool StoragePathChanged = true;
+  // The text overlay's template and font (TextOverlay.h).
+  TTextOverlay TextOverlay;
+  // The file being recorded, held against other writers and its disk watched (WorkerRecordingFile.cpp).
+  orvex::kernel::ExclusiveFileLock RecordingLock;
+  // Whether the current graph holds the device with registry key `key`.
+  bool HoldsDevice(const std::string& key) const;
+  // The run's clock in 100-ns units (FramePath.cpp).
+  std::int64_t ClockNow();
 
   // The devices bound and their values (DeviceBinding.cpp).
   TDeviceBinding Binding{P, *this};

@@ -155,12 +155,14 @@ std::string VOduduDudiviv::StoragePath() const { return worker_->P.StoragePath; 
 
 void VOduduDudiviv::setStoragePath(const std::string& path) {
   worker_->P.StoragePath = path;
-  worker_->StoragePathChanged = true;
+  worker_->MarkStoragePathChanged();
 }
 
 double VOduduDudiviv::RecordingElapsedSeconds() const { return worker_->RecordingElapsed100ns / 10000000.0; }
 
-std::optional<TRecordingFailure> VOduduDudiviv::RecordingFailure() const { return worker_->RecordingFailure; }
+std::optional<TRecordingFailure> VOduduDudiviv::RecordingFailure() const {
+  return worker_->LatestRecordingFailure();
+}
 
 TColor VOduduDudiviv::BackgroundColor() const { return worker_->P.BackgroundColor; }
 

@@ -27,6 +27,26 @@ void TVdvWorker::CallDeviceSelected(bool video) {
   if (handler) (*handler)(&Owner);
 }
 
+void TVdvWorker::DeviceUnplugged(const std::string& id) {
+  if (Destroying || !GraphActive) return;
+  const TBoundDevices& d = Bound();
+  const bool audioInGraph = HoldsDevice(d.Audio.Info.Key);
+  if (d.Video.Info.Descriptor.monikerDisplayName != id &&
+      !(audioInGraph && d.Audio.Info.Descriptor.monikerDisplayName == id))
+    return;
+  LostDeviceName =
+      d.Video.Info.Descriptor.monikerDisplayName == id ? d.Video.DisplayName : d.Audio.DisplayName;
+  DeviceLostFlag = true;
+  Request(rq_GraphEvent);
+}
+
+void TVdvWorker::DevicePresenceChanged(bool present, bool video, const std::string& name, int index) {
+  if (Destroying) return;
+  if (present && video) BindVideoDevice();
+  if (present && !video) BindAudioDevice();
+  if (auto handler = Events.OnDeviceArrivalOrRemoval.Get()) (*handler)(&Owner, present, video, name, index);
+}
+
 void TVdvWorker::NoVideoDevices() { QueueEvent(qe_NoVideoDevices); }
 
 void TVdvWorker::DeviceSelected(bool video) { CallDeviceSelected(video); }
