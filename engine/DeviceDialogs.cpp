@@ -70,11 +70,11 @@ bool VOduduDudiviv::ShowDeviceDialog(int kind) {
 
   TDeviceEntry entry;
   if (device) {
-    if (video && w.Devices.VideoIndex != VideoDevice()) w.BindVideoDevice();
-    if (!video && w.Devices.AudioIndex != AudioDevice()) w.BindAudioDevice();
-    const int bound = video ? w.Devices.VideoIndex : w.Devices.AudioIndex;
+    if (video && w.Bound().VideoIndex != VideoDevice()) w.BindVideoDevice();
+    if (!video && w.Bound().AudioIndex != AudioDevice()) w.BindAudioDevice();
+    const int bound = video ? w.Bound().VideoIndex : w.Bound().AudioIndex;
     if (bound < 0) return false;
-    entry = video ? w.Devices.Video : w.Devices.Audio;
+    entry = video ? w.Bound().Video : w.Bound().Audio;
   } else {
     const TDevices* list = w.DeviceList(video ? lk_VideoCompressors : lk_AudioCompressors);
     const int index = video ? VideoCompressor() : AudioCompressor();

@@ -8,8 +8,6 @@
 #include "engine/FilterModule.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvGraph.h"
-#include "engine/TVdvWorker.h"
-#include "engine/VOduduDudiviv.h"
 #include "engine/VideoFormatChoice.h"
 #include "engine/frames/FramePath.h"
 #include "engine/frames/VideoRenderer.h"
@@ -37,7 +35,7 @@ void ConfigureRecordingWriter(GstElement* writer, const std::string& fileName) {
 }
 
 bool TGraphBuilder::Fail(const std::string& logLine) {
-  if (!logLine.empty()) w_.LogLine(logLine);
+  if (!logLine.empty()) host_.LogLine(logLine);
   return false;
 }
 
@@ -56,14 +54,19 @@ GstElement* TGraphBuilder::Queue(const std::string& name, bool leaky) {
 
 // The entry a device or compressor index selects; -1 selects none, and an
 // index beyond the list falls back to the first entry.
+const TDevices* TGraphBuilder::DeviceList(TDevicesKind kind) const {
+  return in_.Lists ? &in_.Lists->List(kind) : nullptr;
+}
+
 bool TGraphBuilder::ChooseEntry(TDevicesKind kind, const std::string& listName, int& index,
                                 TDeviceEntry& entry) {
-  TDevices* list = w_.DeviceList(kind);
-  if (w_.Report(index == -1 || !list || list->Count() == 0, sv_Warning, listName + " not selected!",
-                e_index_out_of_range))
+  const TDevices* list = DeviceList(kind);
+  if (host_.Report(index == -1 || !list || list->Count() == 0, sv_Warning, listName + " not selected!",
+                   e_index_out_of_range))
     return false;
   if (index >= list->Count()) {
-    w_.Report(true, sv_Error, listName + " index out of range, index 0 used instead", e_index_out_of_range);
+    host_.Report(true, sv_Error, listName + " index out of range, index 0 used instead",
+                 e_index_out_of_range);
     index = 0;
   }
   return list->Entry(index, entry);
@@ -74,35 +77,35 @@ bool TGraphBuilder::ChooseEntry(TDevicesKind kind, const std::string& listName, 
 GstElement* TGraphBuilder::AddDevice(bool video) {
   const std::string listName = video ? "video device" : "audio device";
   TDeviceEntry entry;
-  int index = video ? w_.P.VideoDevice : w_.P.AudioDevice;
+  int index = video ? in_.Choices.VideoDevice : in_.Choices.AudioDevice;
   if (!ChooseEntry(video ? lk_VideoDevices : lk_AudioDevices, listName, index, entry)) return nullptr;
   TSyncManager& manager = TSyncManager::Acquire();
-  if (w_.Report(manager.DeviceInUseByOther(entry.Info.Key, &w_), sv_Error,
-                entry.DisplayName + " is already in use", e_device_in_use_in_another_graph))
+  if (host_.Report(manager.DeviceInUseByOther(entry.Info.Key, in_.Engine), sv_Error,
+                   entry.DisplayName + " is already in use", e_device_in_use_in_another_graph))
     return nullptr;
   std::string message = "using " + listName + ":\r\n" + entry.DisplayName;
-  const std::string inputName =
-      video ? w_.Devices.VideoValues.Text(vv_VideoInputName) : w_.Devices.AudioValues.Text(av_AudioInputName);
+  const std::string inputName = video ? in_.Devices.VideoValues.Text(vv_VideoInputName)
+                                      : in_.Devices.AudioValues.Text(av_AudioInputName);
   if (!inputName.empty()) message += "\r\non input " + inputName;
-  w_.Report(true, sv_Info, message, i_binding_device_or_compressor);
+  host_.Report(true, sv_Info, message, i_binding_device_or_compressor);
   const auto& maker = entry.Info.Descriptor.maker;
   GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr,
                                std::to_string(index) + " " + entry.DisplayName);
-  if (w_.Report(!element, sv_Error, "bind " + entry.DisplayName + " device moniker to filter",
-                e_bind_moniker_to_filter))
+  if (host_.Report(!element, sv_Error, "bind " + entry.DisplayName + " device moniker to filter",
+                   e_bind_moniker_to_filter))
     return nullptr;
-  manager.MarkDeviceInUse(entry.Info.Key, &w_);
-  w_.DevicesInUse.push_back(entry.Info.Key);
+  manager.MarkDeviceInUse(entry.Info.Key, in_.Engine);
+  parts_.DevicesInUse.push_back(entry.Info.Key);
   // The built-in test devices switch their input by a property; real crossbars were routed at binding.
   if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "input")) {
     const int input =
-        video ? w_.Devices.VideoValues.Int(vv_VideoInput) : w_.Devices.AudioValues.Int(av_AudioInput);
+        video ? in_.Devices.VideoValues.Int(vv_VideoInput) : in_.Devices.AudioValues.Int(av_AudioInput);
     const int inputs = static_cast<int>(entry.Info.Descriptor.inputs.size());
     if (input >= 0 && input < inputs) g_object_set(element, "input", input, nullptr);
   }
-  if (w_.P.StoreDeviceSettingsInRegistry)
+  if (in_.Choices.StoreDeviceSettings)
     orvex::media::ApplySerialized(element, device_store::LoadCompressorState(entry.Info.Key).value_or(""));
-  (video ? w_.DeviceElement : w_.AudioDeviceElement) = element;
+  (video ? parts_.DeviceElement : parts_.AudioDeviceElement) = element;
   g_.AddLosableSource(element);
   return element;
 }
@@ -111,15 +114,12 @@ GstElement* TGraphBuilder::AddDevice(bool video) {
 // offer them keeps running in a format it does offer (the same size in
 // another subtype, else its default), and the run's size is the true one.
 bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
-  TBoundDevices& d = w_.Devices;
-  if (d.VideoValues.Int(vv_VideoSize) >= d.Sizes.Count()) {
-    d.VideoValues.SetInt(vv_VideoSize, 0);
-    w_.Report(true, sv_Error, "VideoSize index out of range, default size used", e_index_out_of_range);
-  }
+  const TBoundDevices& d = in_.Devices;
+  host_.CheckVideoSizeChoice();
   const std::string name = Lower(d.Video.DisplayName);
   if (name.find("pinnacle") != std::string::npos && name.find("moviebox") != std::string::npos) return true;
   int width = 0, height = 0;
-  const bool sized = w_.ResolveVideoSize(-1, width, height);
+  const bool sized = host_.ChosenVideoSize(width, height);
   const auto& offered = d.Video.Info.Descriptor.capabilities;
   const auto formats = VideoFormatsToTry(offered, s_.DeviceSubtype, width, height, sized);
   if (formats.empty()) return true;  // nothing to ask for: the device's own format
@@ -129,9 +129,9 @@ bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
     const orvex::media::CapsPtr caps(gst_caps_from_string(format.Caps.c_str()));
     g_object_set(filter, "caps", caps.get(), nullptr);
     if (!g_.Link(tail, filter)) continue;
-    w_.LogLine(offered.empty() ? "video stream config 2" : "video stream config 1");
+    host_.LogLine(offered.empty() ? "video stream config 2" : "video stream config 1");
     const TVideoFormat asked{s_.DeviceSubtype, width, height, ""};
-    w_.Report(
+    host_.Report(
         sized && (format.Subtype != asked.Subtype || format.Width != width || format.Height != height),
         sv_Warning,
         "video format " + asked.Text() + " not accepted by the device, " + format.Text() + " used instead",
@@ -146,11 +146,9 @@ bool TGraphBuilder::ApplyVideoFormat(GstElement*& tail) {
 // The format that runs is what the decoder, captures and overlays go by.
 void TGraphBuilder::UseFormat(const TVideoFormat& format) {
   s_.DeviceSubtype = format.Subtype;
-  TBoundDevices& d = w_.Devices;
+  const TBoundDevices& d = in_.Devices;
   if (format.Width == d.VideoWidth && format.Height == d.VideoHeight) return;
-  d.VideoWidth = format.Width;
-  d.VideoHeight = format.Height;
-  w_.Owner.VideoSizeChanged();
+  host_.VideoSizeRuns(format.Width, format.Height);
 }
 
 bool TGraphBuilder::EnsureRaw(GstElement*& tail, TChainFormat& format, const std::string& suffix) {
@@ -187,13 +185,13 @@ bool TGraphBuilder::EnsureRgb(GstElement*& tail, TChainFormat& format, const std
 
 bool TGraphBuilder::AddTransform(GstElement*& tail, bool halfSize) {
   vdv_filters::TTransformParams params;
-  params.Context = &w_;
+  params.Context = in_.Engine;
   params.Rotation = halfSize ? 0 : s_.Rotation;
   params.SwapDimensions = !halfSize && (s_.Rotation % 2 == 1);
   params.HalfSizeDeinterlace = halfSize ? 1 : 0;
   GstElement* transform = nullptr;
-  if (w_.Report(filter_module::CreateTransform(params, transform) != filter_module::TLoadResult::Ok, sv_Error,
-                "cannot load filter TrnfFltr", e_load_filter))
+  if (host_.Report(filter_module::CreateTransform(params, transform) != filter_module::TLoadResult::Ok,
+                   sv_Error, "cannot load filter TrnfFltr", e_load_filter))
     return false;
   const std::string name = g_.Find("TrnfFltr") ? "TrnfFltr 0001" : "TrnfFltr";
   if (!g_.Add(transform, name) || !g_.Link(tail, transform)) return Fail("cannot connect " + name);
@@ -205,18 +203,18 @@ bool TGraphBuilder::AddGrabber(GstElement*& tail, int mode) {
   const char* name = vdv_filters::GrabberModeName(mode);
   filter_module::TGrabber grabber;
   const auto loaded = filter_module::CreateGrabber(mode, grabber);
-  if (w_.Report(loaded == filter_module::TLoadResult::CannotLoad, sv_Error,
-                std::string("cannot load filter ") + name, e_load_filter))
+  if (host_.Report(loaded == filter_module::TLoadResult::CannotLoad, sv_Error,
+                   std::string("cannot load filter ") + name, e_load_filter))
     return false;
-  if (w_.Report(loaded == filter_module::TLoadResult::Obsolete, sv_Error, "VOduduDudiviv Dx filter obsolete",
-                e_VOduduDudiviv_Filter_obsolete))
+  if (host_.Report(loaded == filter_module::TLoadResult::Obsolete, sv_Error,
+                   "VOduduDudiviv Dx filter obsolete", e_VOduduDudiviv_Filter_obsolete))
     return false;
-  frame_path::ConnectGrabber(w_, *grabber.params, s_.GrabberRGBFormat);
+  host_.ConnectGrabber(*grabber.params, s_.GrabberRGBFormat);
   if (!g_.Add(grabber.element, name) || !g_.Link(tail, grabber.element)) {
-    w_.Report(true, sv_Error, "insert grabber filter", e_failed);
+    host_.Report(true, sv_Error, "insert grabber filter", e_failed);
     return false;
   }
-  w_.Grabbers.push_back(grabber);
+  parts_.Grabbers.push_back(grabber);
   tail = grabber.element;
   return true;
 }
@@ -239,14 +237,14 @@ bool TGraphBuilder::AddRenderer(GstElement* tail) {
     if (null) g_object_set(null, "sync", TRUE, nullptr);
     return null && g_.Link(tail, null);
   }
-  w_.LogLine("ADR begin");
-  w_.LogLine("ADR cr normal");
-  GstElement* renderer = g_.Add(CreateVideoRenderer(w_.FrameSlot), "Video Renderer");
+  host_.LogLine("ADR begin");
+  host_.LogLine("ADR cr normal");
+  GstElement* renderer = g_.Add(CreateVideoRenderer(in_.FrameSlot), "Video Renderer");
   if (!renderer) return Fail("ERROR: AddFilterGetInput cocreate instance failed on filter Video Renderer");
-  w_.LogLine("ADR add filt");
+  host_.LogLine("ADR add filt");
   if (!g_.Link(tail, renderer)) return Fail("ERROR: AddFilterGetInput cannot add filter Video Renderer");
-  w_.LogLine("ADR find input ok: Video Renderer");
-  w_.LogLine("ADR end");
+  host_.LogLine("ADR find input ok: Video Renderer");
+  host_.LogLine("ADR end");
   return true;
 }
 
@@ -263,31 +261,33 @@ bool TGraphBuilder::FinishPreviewSide(GstElement* tail, TChainFormat format, boo
 }
 
 bool TGraphBuilder::BuildBase(bool recording) {
-  w_.LogLine("creating base graph");
-  w_.LogLine("creating device graph");
+  host_.LogLine("creating base graph");
+  host_.LogLine("creating device graph");
   GstElement* device = AddDevice(true);
   if (!device) return false;
-  w_.LogLine("WDM video port: no");
-  w_.LogLine("device graph created");
-  w_.LogLine("retrieving source pins");
-  w_.LogLine("normal video cat capture");
+  host_.LogLine("WDM video port: no");
+  host_.LogLine("device graph created");
+  host_.LogLine("retrieving source pins");
+  host_.LogLine("normal video cat capture");
   video_ = device;
   if (!ApplyVideoFormat(video_)) return false;
   format_ = {!IsCompressed(s_.DeviceSubtype), false};
-  w_.LogLine("source pins retrieved");
+  host_.LogLine("source pins retrieved");
 
   const bool wantAudio = recording ? s_.CaptureAudio : s_.RenderAudio;
-  if (wantAudio && !w_.Devices.Video.Info.IsDV &&
-      !w_.Report(w_.AudioDevicesCount() == 0, sv_Warning, "no audio device found", w_find_audio_device)) {
+  const TDevices* audioDevices = DeviceList(lk_AudioDevices);
+  if (wantAudio && !in_.Devices.Video.Info.IsDV &&
+      !host_.Report(!audioDevices || audioDevices->Count() == 0, sv_Warning, "no audio device found",
+                    w_find_audio_device)) {
     audio_ = AddDevice(false);
     if (!audio_ || !ApplyAudioFormat(audio_)) return false;
   }
-  w_.LogLine("Subtypes:");
-  for (const auto& subtype : w_.Devices.Subtypes) w_.LogLine(subtype);
-  w_.LogLine("analog standards:");
-  w_.LogLine("sizes");
-  for (const auto& size : w_.Devices.Sizes.Entries()) w_.LogLine(size);
-  w_.LogLine("base graph created");
+  host_.LogLine("Subtypes:");
+  for (const auto& subtype : in_.Devices.Subtypes) host_.LogLine(subtype);
+  host_.LogLine("analog standards:");
+  host_.LogLine("sizes");
+  for (const auto& size : in_.Devices.Sizes.Entries()) host_.LogLine(size);
+  host_.LogLine("base graph created");
   return true;
 }
 
@@ -300,7 +300,7 @@ bool TGraphBuilder::ApplyAudioFormat(GstElement*& tail) {
     return Fail("set audio format");
   // Left alone, audioconvert picks a 32-bit format that AVI players handle badly.
   std::string caps = "audio/x-raw,format=S16LE";
-  const int format = w_.P.AudioFormat;
+  const int format = in_.Choices.AudioFormat;
   if (format != af_default) {
     static const int kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
     const int i = format - 1;
@@ -308,7 +308,7 @@ bool TGraphBuilder::ApplyAudioFormat(GstElement*& tail) {
     caps = std::string("audio/x-raw,format=") + (bits == 8 ? "U8" : "S16LE") +
            ",rate=" + std::to_string(kRates[i / 4]) + ",channels=" + std::to_string((i % 2) + 1) +
            ",layout=interleaved";
-    w_.LogLine("set audio format");
+    host_.LogLine("set audio format");
   }
   const orvex::media::CapsPtr parsed(gst_caps_from_string(caps.c_str()));
   g_object_set(filter, "caps", parsed.get(), nullptr);
@@ -317,15 +317,15 @@ bool TGraphBuilder::ApplyAudioFormat(GstElement*& tail) {
 }
 
 bool TGraphBuilder::BuildPreview() {
-  w_.LogLine("BEGIN build preview");
+  host_.LogLine("BEGIN build preview");
   const bool ok = BuildPreviewChain();
-  w_.LogLine("END build preview");
-  w_.LogLine("building preview ended");
+  host_.LogLine("END build preview");
+  host_.LogLine("building preview ended");
   return ok;
 }
 
 bool TGraphBuilder::BuildPreviewChain() {
-  if (w_.Report(!video_, sv_Trace, "preview pin not assigned", e_pin_not_found)) return false;
+  if (host_.Report(!video_, sv_Trace, "preview pin not assigned", e_pin_not_found)) return false;
   GstElement* tail = video_;
   TChainFormat format = format_;
   if (s_.FrameGrabber != fg_CaptureStream)
@@ -347,14 +347,15 @@ bool TGraphBuilder::BuildPreviewChain() {
 GstElement* TGraphBuilder::AddCompressor(bool video) {
   const std::string listName = video ? "video compressor" : "audio compressor";
   TDeviceEntry entry;
-  int index = video ? w_.P.VideoCompressor : w_.P.AudioCompressor;
+  int index = video ? in_.Choices.VideoCompressor : in_.Choices.AudioCompressor;
   if (!ChooseEntry(video ? lk_VideoCompressors : lk_AudioCompressors, listName, index, entry)) return nullptr;
-  w_.Report(true, sv_Info, "using " + listName + ":\r\n" + entry.DisplayName, i_binding_device_or_compressor);
+  host_.Report(true, sv_Info, "using " + listName + ":\r\n" + entry.DisplayName,
+               i_binding_device_or_compressor);
   const auto& maker = entry.Info.Descriptor.maker;
   GstElement* element = g_.Add(maker ? maker->CreateElement(nullptr) : nullptr, video ? "VIDC" : "AUDC");
   if (!element) return nullptr;
   orvex::media::ApplySerialized(element, device_store::LoadCompressorState(entry.Info.Key).value_or(""));
-  (video ? w_.VideoCompressorName : w_.AudioCompressorName) = entry.DisplayName;
+  (video ? parts_.VideoCompressorName : parts_.AudioCompressorName) = entry.DisplayName;
   return element;
 }
 
@@ -370,15 +371,14 @@ bool TGraphBuilder::LinkIntoVideoEncoder(GstElement* tail, TChainFormat& format,
 }
 
 bool TGraphBuilder::BuildCaptureAndPreview(const std::string& fileName) {
-  w_.LogLine("BEGIN build capture and preview");
+  host_.LogLine("BEGIN build capture and preview");
   const bool ok = BuildCaptureChain(fileName);
-  w_.LogLine("END build capture and preview");
+  host_.LogLine("END build capture and preview");
   return ok;
 }
 
 bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
-  w_.RecordingStarted = false;
-  if (w_.Report(!video_, sv_Trace, "Capture pin not assigned", e_pin_not_found)) return false;
+  if (host_.Report(!video_, sv_Trace, "Capture pin not assigned", e_pin_not_found)) return false;
   GstElement* tail = video_;
   TChainFormat format = format_;
   if (!AddProcessing(tail, format, s_.GrabberOnCapture())) return false;
@@ -394,21 +394,21 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   // The capture side: compressor, then the AVI writer.
   GstElement* mux = g_.Make("avimux", "AVI Mux");
   GstElement* writer = g_.Make("filesink", "File Writer");
-  if (w_.Report(!mux || !writer, sv_Error, "set outputfilename (mux/sink", e_set_output_file_name))
+  if (host_.Report(!mux || !writer, sv_Error, "set outputfilename (mux/sink", e_set_output_file_name))
     return false;
   // OpenDML only: no AVI 1.0 index to build at the end of a long recording.
-  g_object_set(mux, "bigfile", w_.P.AVIFormatOpenDML ? TRUE : FALSE, nullptr);
+  g_object_set(mux, "bigfile", in_.Choices.OpenDML ? TRUE : FALSE, nullptr);
   ConfigureRecordingWriter(writer, fileName);
-  w_.LogLine("set outputfilename (mux/sink");
-  w_.FileWriter = writer;
+  host_.LogLine("set outputfilename (mux/sink");
+  parts_.FileWriter = writer;
   GstElement* captured = capture;
   if (s_.CompressVideo()) {
-    w_.LogLine("inserting video compressor");
+    host_.LogLine("inserting video compressor");
     GstElement* encoder = AddCompressor(true);
     if (!encoder || !LinkIntoVideoEncoder(captured, format, encoder)) {
-      w_.NoteRecordingFailure(e_video_compressor_not_suitable, 0,
-                              "video compressor " + w_.VideoCompressorName + " not suitable", fileName,
-                              w_.VideoCompressorName);
+      host_.RecordingFailed(e_video_compressor_not_suitable,
+                            "video compressor " + parts_.VideoCompressorName + " not suitable", fileName,
+                            parts_.VideoCompressorName);
       return false;
     }
     captured = encoder;
@@ -421,35 +421,40 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   if (!g_.LinkRequest(captured, mux, "video_%u") || !g_.Link(mux, writer))
     return Fail("connect to AVI Mux failed");
 
-  if (audio_) {
-    GstElement* audioTail = audio_;
-    if (s_.CaptureAudio && s_.RenderAudio) {
-      GstElement* audioTee = g_.Make("tee", "Audio Tee");
-      if (!audioTee || !g_.Link(audio_, audioTee)) return false;
-      audioTail = audioTee;
-    }
-    if (s_.CaptureAudio) {
-      GstElement* queue = Queue("Audio Capture Queue", false);
-      if (!queue || !g_.Link(audioTail, queue)) return false;
-      GstElement* stream = queue;
-      if (s_.CompressAudio()) {
-        w_.LogLine("inserting audio compressor");
-        GstElement* encoder = AddCompressor(false);
-        GstElement* convert = g_.Make("audioconvert", "AUDC Converter");
-        if (!encoder || !convert || !g_.Link(queue, convert) || !g_.Link(convert, encoder)) {
-          w_.NoteRecordingFailure(e_audio_compressor_not_suitable, 0,
-                                  "audio compressor " + w_.AudioCompressorName + " not suitable", fileName,
-                                  w_.AudioCompressorName);
-          return false;
-        }
-        stream = encoder;
-      }
-      if (!g_.LinkRequest(stream, mux, "audio_%u")) return Fail("connect audio to AVI Mux failed");
-      w_.AudioConnected = true;
-    }
-    audio_ = s_.RenderAudio ? audioTail : nullptr;
+  if (audio_ && !AddCaptureAudio(mux, fileName)) return false;
+  host_.WatchDiskSpace(mux, fileName);
+  return true;
+}
+
+// The audio side of a recording: into the AVI writer, compressed where chosen,
+// and on to the renderer when it also plays.
+bool TGraphBuilder::AddCaptureAudio(GstElement* mux, const std::string& fileName) {
+  GstElement* audioTail = audio_;
+  if (s_.CaptureAudio && s_.RenderAudio) {
+    GstElement* audioTee = g_.Make("tee", "Audio Tee");
+    if (!audioTee || !g_.Link(audio_, audioTee)) return false;
+    audioTail = audioTee;
   }
-  w_.WatchDiskSpace(mux, fileName);
+  if (s_.CaptureAudio) {
+    GstElement* queue = Queue("Audio Capture Queue", false);
+    if (!queue || !g_.Link(audioTail, queue)) return false;
+    GstElement* stream = queue;
+    if (s_.CompressAudio()) {
+      host_.LogLine("inserting audio compressor");
+      GstElement* encoder = AddCompressor(false);
+      GstElement* convert = g_.Make("audioconvert", "AUDC Converter");
+      if (!encoder || !convert || !g_.Link(queue, convert) || !g_.Link(convert, encoder)) {
+        host_.RecordingFailed(e_audio_compressor_not_suitable,
+                              "audio compressor " + parts_.AudioCompressorName + " not suitable", fileName,
+                              parts_.AudioCompressorName);
+        return false;
+      }
+      stream = encoder;
+    }
+    if (!g_.LinkRequest(stream, mux, "audio_%u")) return Fail("connect audio to AVI Mux failed");
+    parts_.AudioConnected = true;
+  }
+  audio_ = s_.RenderAudio ? audioTail : nullptr;
   return true;
 }
 
@@ -459,9 +464,9 @@ bool TGraphBuilder::FinishAudio(bool recording) {
   GstElement* queue = Queue("Audio Render Queue", true);
   if (!tee || !queue || !g_.Link(audio_, tee) || !g_.Link(tee, queue)) return false;
   if (s_.RenderAudio) {
-    w_.Report(recording, sv_Warning,
-              "AUDIO RENDERING DURING Recording CAN INCREASE DROPPED FRAMES AND CAUSE AUDIO SYNC PROBLEMS",
-              w_player_audio_should_be_disabled);
+    host_.Report(recording, sv_Warning,
+                 "AUDIO RENDERING DURING Recording CAN INCREASE DROPPED FRAMES AND CAUSE AUDIO SYNC PROBLEMS",
+                 w_player_audio_should_be_disabled);
     GstElement* renderer = g_.Make("autoaudiosink", "Audio Renderer");
     if (renderer && g_.Link(queue, renderer)) return true;
     if (renderer) gst_bin_remove(GST_BIN(g_.Pipeline()), renderer);

@@ -96,4 +96,5 @@ class TDeviceLists {
 
   void EnumerateAll(orvex::media::IDeviceSource& source, const TDevices::LogFn& log);
   TDevices& List(TDevicesKind kind);
+  const TDevices& List(TDevicesKind kind) const { return const_cast<TDeviceLists*>(this)->List(kind); }
 };

@@ -88,19 +88,7 @@ void TSyncManager::DeviceChanged(bool arrived, const std::string& id) {
   scanDue_ = std::chrono::steady_clock::now() + kScanDelay;
   if (arrived || id.empty()) return;
   // A device unplugged under a running graph is lost for that graph.
-  for (TVdvWorker* worker : Workers()) {
-    if (worker->Destroying || !worker->GraphActive) continue;
-    const auto& d = worker->Devices;
-    const bool audioInGraph = std::find(worker->DevicesInUse.begin(), worker->DevicesInUse.end(),
-                                        d.Audio.Info.Key) != worker->DevicesInUse.end();
-    if (d.Video.Info.Descriptor.monikerDisplayName == id ||
-        (audioInGraph && d.Audio.Info.Descriptor.monikerDisplayName == id)) {
-      worker->LostDeviceName =
-          d.Video.Info.Descriptor.monikerDisplayName == id ? d.Video.DisplayName : d.Audio.DisplayName;
-      worker->DeviceLostFlag = true;
-      worker->Request(rq_GraphEvent);
-    }
-  }
+  for (TVdvWorker* worker : Workers()) worker->DeviceUnplugged(id);
 }
 
 void TSyncManager::ScanIfDue() {
@@ -120,13 +108,8 @@ void TSyncManager::Scan() {
     for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
       const TCapDeviceInfo& info = entries[i].Info;
       if (info.Present == info.PreviouslyPresent) continue;
-      for (TVdvWorker* worker : Workers()) {
-        if (worker->Destroying) continue;
-        if (info.Present && video) worker->BindVideoDevice();
-        if (info.Present && !video) worker->BindAudioDevice();
-        if (auto handler = worker->Events.OnDeviceArrivalOrRemoval.Get())
-          (*handler)(&worker->Owner, info.Present, video, entries[i].DisplayName, i);
-      }
+      for (TVdvWorker* worker : Workers())
+        worker->DevicePresenceChanged(info.Present, video, entries[i].DisplayName, i);
     }
   }
 }

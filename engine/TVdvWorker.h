@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "engine/BoundDevices.h"
+#include "engine/DeviceBinding.h"
 #include "engine/EngineEvents.h"
 #include "engine/EngineProperties.h"
 #include "engine/FilterModule.h"
+#include "engine/GraphBuilder.h"
+#include "engine/GraphParts.h"
 #include "engine/GraphSettings.h"
 #include "engine/RecordingFailure.h"
 #include "engine/TaskQueue.h"
@@ -72,7 +75,7 @@ struct TVdvEvents {
   void ClearAll();
 };
 
-class TVdvWorker {
+class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
  public:
   explicit TVdvWorker(VOduduDudiviv& owner);
   ~TVdvWorker();
@@ -85,56 +88,31 @@ class TVdvWorker {
 
   // Run state
   std::atomic<TEngineState> State{es_Stopped};
-  bool PreviewWanted = false;
   std::atomic<bool> Initialized{false};
   std::atomic<bool> Destroying{false};
   int UniqueID = -1;
-  std::atomic<bool> OverlayNeeded{false};
   bool GraphActive = false;
-  bool RecordingStarted = false;
-  // Set by the graph event reader, acted on by rq_GraphEvent.
-  std::atomic<bool> DeviceLostFlag{false};
-  // Main thread: the device whose loss is being handled.
-  std::string LostDeviceName;
 
-  // The current graph and what it is made of (WorkerGraph.cpp, GraphBuilder.cpp).
-  std::unique_ptr<TVdvGraph> Graph;
+  // The newest frame the renderer handed over, for the window to paint.
   std::shared_ptr<TVideoFrameSlot> FrameSlot;
-  std::vector<filter_module::TGrabber> Grabbers;
-  std::vector<std::string> DevicesInUse;
-  GstElement* DeviceElement = nullptr;
-  GstElement* AudioDeviceElement = nullptr;
-  GstElement* FileWriter = nullptr;
-  std::string VideoCompressorName;
-  std::string AudioCompressorName;
-  bool AudioConnected = false;
-  std::atomic<bool> Stopping{false};
-  TFramePath Frames;
+  // Main thread, from the device registry: a device with moniker `id` went
+  // away; the running graph that holds it is lost.
+  void DeviceUnplugged(const std::string& id);
+  // Main thread, from the device registry: entry `index` of a device list
+  // came or went; a device that came is bound when it is the chosen one.
+  void DevicePresenceChanged(bool present, bool video, const std::string& name, int index);
 
   std::string Caption;
 
-  TBoundDevices Devices;
+  // The bound devices, as the door and the device registry read them.
+  const TBoundDevices& Bound() const { return Binding.Bound(); }
 
-  // Recording results, read when the queued events are delivered.
-  std::string CurrentFileName;
   std::atomic<std::int64_t> RecordingElapsed100ns{0};  // written by the streaming thread
+  // What went wrong with the latest recording, if anything.
+  std::optional<TRecordingFailure> LatestRecordingFailure() const { return RecordingFailure; }
 
-  // The file being recorded, held against other writers and its disk
-  // watched; what went wrong with the latest recording (WorkerRecordingFile.cpp).
-  orvex::kernel::ExclusiveFileLock RecordingLock;
-  std::optional<TRecordingFailure> RecordingFailure;
-  // Ends the recording before the data going into `mux` fills the disk.
-  void WatchDiskSpace(GstElement* mux, const std::string& fileName);
-  // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
-  void NoteRecordingFailure(TLogType code, int error, const std::string& message,
-                            const std::string& fileName = {}, const std::string& name = {});
-
-  // The text overlay's template and font (TextOverlay.h).
-  TTextOverlay TextOverlay;
-  // Streaming thread, once per frame when OverlayNeeded: draws the text
-  // overlay into the frame, then raises OnFrameOverlayUsingDC with a DC
-  // that holds the frame. The frame must not be selected into another DC.
-  void DrawOverlays(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  // False when the renderer holds the template and it could not change.
+  bool SetTextOverlayTemplate(const std::string& text) { return TextOverlay.SetTemplate(text); }
   // Main thread: makes a changed TextOverlay_Font for the renderer.
   void SyncTextOverlayFont();
 
@@ -143,18 +121,13 @@ class TVdvWorker {
 
   // --- reports and checks (WorkerChecks.cpp) ---
   // Answers whether `condition` held; reports it when it did.
-  bool Report(bool condition, int severity, const std::string& message, TLogType code);
+  bool Report(bool condition, int severity, const std::string& message, TLogType code) override;
   // Answers whether `index` may be used with a list of `count` entries.
-  bool IndexCheck(int index, int count, const std::string& noun);
+  bool IndexCheck(int index, int count, const std::string& noun) override;
   // Answers whether a graph may be built now.
   bool StateCheck(bool deviceCheck, bool allowPreview, bool allowPlayer, int severity = sv_Error);
-  void LogLine(const std::string& text);
 
-  // --- requests, events and the task worker (WorkerTasks.cpp) ---
-  void Request(int request);
-  void QueueEvent(TQueuedEvent event);
-  void TaskStep(bool threadMode);
-  std::size_t PendingEvents() const { return tasks_.PendingEvents(); }
+  // --- the task worker's notification settings (WorkerTasks.cpp) ---
   void ApplyNotificationSettings();
 
   // --- public operations and the graph (WorkerOperations.cpp) ---
@@ -167,7 +140,8 @@ class TVdvWorker {
   // could not, once a device has been chosen.
   void LaterIdle();
   void StopGraph();
-  bool StoragePathChanged = true;
+  // The next automatic file name looks at the folder afresh.
+  void MarkStoragePathChanged() { StoragePathChanged = true; }
 
   // --- the frame path (FramePath.cpp) ---
   void FrameArrived(vdv_filters::TGrabberParams& block, const vdv_filters::TFrameDescription& frame);
@@ -182,7 +156,7 @@ class TVdvWorker {
   int VideoDevicesCount() const;
   int AudioDevicesCount() const;
   // An audio device is chosen and bound.
-  bool AudioDeviceBound() const { return P.AudioDevice >= 0 && Devices.AudioIndex >= 0; }
+  bool AudioDeviceBound() const { return P.AudioDevice >= 0 && Bound().AudioIndex >= 0; }
   TDevices* DeviceList(TDevicesKind kind) const;
   bool BindVideoDevice();
   bool BindAudioDevice();
@@ -193,20 +167,80 @@ class TVdvWorker {
   void SetAudioInput(int index);
   void SetVideoSize(int index);
   void SetCompressor(bool video, int index);
-  bool ResolveVideoSize(int index, int& width, int& height);
   // The size of the frames the processing hands on: the video size after
   // half-size deinterlacing and quarter turns, as the running graph was
   // built, else as the next build will be.
   void FrameSize(int& width, int& height) const;
   std::string VideoSizesText() const;
-  void ApplyVideoSizeToWindow() { ApplyBoundVideoSize(); }
+  void ApplyVideoSizeToWindow() { Binding.ApplyBoundVideoSize(); }
   void CallVideoDeviceSelected() { CallDeviceSelected(true); }
   void LoadGlobals();
   void SaveGlobals();
 
+ private:
+  // Tests look inside through their probe.
+  friend class EngineProbe;
+
+  void LogLine(const std::string& text) override;
+  // Ends the recording before the data going into `mux` fills the disk.
+  void WatchDiskSpace(GstElement* mux, const std::string& fileName) override;
+  // Reports `message` as an ERROR and keeps it as the recording's failure, unless one is kept already.
+  void NoteRecordingFailure(TLogType code, int error, const std::string& message,
+                            const std::string& fileName = {}, const std::string& name = {});
+  // Streaming thread, once per frame when OverlayNeeded: draws the text
+  // overlay into the frame, then raises OnFrameOverlayUsingDC with a DC
+  // that holds the frame. The frame must not be selected into another DC.
+  void DrawOverlays(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
+  // Requests, events and the task worker (WorkerTasks.cpp).
+  void Request(int request);
+  void QueueEvent(TQueuedEvent event);
+  void TaskStep(bool threadMode);
+  std::size_t PendingEvents() const { return tasks_.PendingEvents(); }
   int NotificationIntervalMs() const;
 
- private:
+  bool PreviewWanted = false;
+  std::atomic<bool> OverlayNeeded{false};
+  bool RecordingStarted = false;
+  // Set by the graph event reader, acted on by rq_GraphEvent.
+  std::atomic<bool> DeviceLostFlag{false};
+  // Main thread: the device whose loss is being handled.
+  std::string LostDeviceName;
+  // The current graph (WorkerGraph.cpp).
+  std::unique_ptr<TVdvGraph> Graph;
+  std::atomic<bool> Stopping{false};
+  TFramePath Frames;
+  // Recording results, read when the queued events are delivered.
+  std::string CurrentFileName;
+  // What went wrong with the latest recording (WorkerRecordingFile.cpp).
+  std::optional<TRecordingFailure> RecordingFailure;
+  bool StoragePathChanged = true;
+  // The text overlay's template and font (TextOverlay.h).
+  TTextOverlay TextOverlay;
+  // The file being recorded, held against other writers and its disk watched (WorkerRecordingFile.cpp).
+  orvex::kernel::ExclusiveFileLock RecordingLock;
+  // Whether the current graph holds the device with registry key `key`.
+  bool HoldsDevice(const std::string& key) const;
+  // The run's clock in 100-ns units (FramePath.cpp).
+  std::int64_t ClockNow();
+
+  // The devices bound and their values (DeviceBinding.cpp).
+  TDeviceBinding Binding{P, *this};
+  // The binding's news (WorkerDevices.cpp).
+  void NoVideoDevices() override;
+  void DeviceSelected(bool video) override;
+  void VideoSizeChanged() override;
+
+  // What the current graph is made of (GraphBuilder.cpp fills it).
+  TGraphParts Built;
+  // The graph builder's questions (WorkerGraph.cpp).
+  TGraphChoices GraphChoices() const;
+  void RecordingFailed(TLogType code, const std::string& message, const std::string& fileName,
+                       const std::string& name) override;
+  void CheckVideoSizeChoice() override;
+  bool ChosenVideoSize(int& width, int& height) override;
+  void VideoSizeRuns(int width, int height) override;
+  void ConnectGrabber(vdv_filters::TGrabberParams& params, int rgbFormat) override;
+
   // Set by the graph event reader with DeviceLostFlag.
   std::atomic<bool> DiskFullFlag{false};
   std::atomic<bool> GraphErrorFlag{false};
@@ -254,8 +288,6 @@ class TVdvWorker {
   void ServeStep();
   void ServeCapture(TFrameCaptureDest dest, const std::string& fileName);
   std::string CaptureFileName(const std::string& given, const std::string& extension);
-  bool RouteVideoInput();
-  void RouteAudioInput();
   bool HandleAllocated() const;
 
   std::uint64_t SerialOf(TQueuedEvent event) const;
@@ -268,15 +300,10 @@ class TVdvWorker {
   void FailRestart(TGraphMode mode);
 
   TTaskQueue tasks_;
-  void DiscoverVideoDevice();
-  bool DiscoverAudioDevice();
-  void ApplyBoundVideoSize();
   void CallDeviceSelected(bool video);
 
   std::atomic<bool> repaintQueued_{false};
   bool restartRunning_ = false;
-  bool bindingVideo_ = false;
-  bool bindingAudio_ = false;
   bool stopRunning_ = false;
   bool firstIdleDone_ = false;
   // The automatic start found no device; choosing one makes the start due.

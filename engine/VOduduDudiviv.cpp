@@ -201,7 +201,7 @@ void VOduduDudiviv::setTextOverlay_Font(const TFont& font) {
 }
 
 void VOduduDudiviv::setTextOverlay_String(const std::string& text) {
-  if (worker_->TextOverlay.SetTemplate(text))
+  if (worker_->SetTextOverlayTemplate(text))
     worker_->P.TextOverlay_String = text;
   else
     worker_->Report(true, sv_Warning, "text overlay busy, the template was not changed", e_failed);

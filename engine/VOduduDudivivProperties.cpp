@@ -105,29 +105,29 @@ int VOduduDudiviv::VideoDevicesCount() const { return worker_->VideoDevicesCount
 
 int VOduduDudiviv::AudioDevicesCount() const { return worker_->AudioDevicesCount(); }
 
-std::string VOduduDudiviv::VideoInputs() const { return worker_->Devices.VideoInputsText; }
+std::string VOduduDudiviv::VideoInputs() const { return worker_->Bound().VideoInputsText; }
 
-std::string VOduduDudiviv::AudioInputs() const { return worker_->Devices.AudioInputsText; }
+std::string VOduduDudiviv::AudioInputs() const { return worker_->Bound().AudioInputsText; }
 
 bool VOduduDudiviv::ReadAudioInputs() { return worker_->BindAudioDevice(); }
 
-int VOduduDudiviv::VideoInput() const { return worker_->Devices.VideoValues.Int(vv_VideoInput); }
+int VOduduDudiviv::VideoInput() const { return worker_->Bound().VideoValues.Int(vv_VideoInput); }
 
 void VOduduDudiviv::setVideoInput(int index) { worker_->SetVideoInput(index); }
 
-int VOduduDudiviv::AudioInput() const { return worker_->Devices.AudioValues.Int(av_AudioInput); }
+int VOduduDudiviv::AudioInput() const { return worker_->Bound().AudioValues.Int(av_AudioInput); }
 
 void VOduduDudiviv::setAudioInput(int index) { worker_->SetAudioInput(index); }
 
 std::string VOduduDudiviv::VideoSizes() const { return worker_->VideoSizesText(); }
 
-int VOduduDudiviv::VideoSize() const { return worker_->Devices.VideoValues.Int(vv_VideoSize); }
+int VOduduDudiviv::VideoSize() const { return worker_->Bound().VideoValues.Int(vv_VideoSize); }
 
 void VOduduDudiviv::setVideoSize(int index) { worker_->SetVideoSize(index); }
 
-int VOduduDudiviv::VideoWidth() const { return worker_->Devices.VideoWidth; }
+int VOduduDudiviv::VideoWidth() const { return worker_->Bound().VideoWidth; }
 
-int VOduduDudiviv::VideoHeight() const { return worker_->Devices.VideoHeight; }
+int VOduduDudiviv::VideoHeight() const { return worker_->Bound().VideoHeight; }
 
 int VOduduDudiviv::VideoCompressor() const { return worker_->P.VideoCompressor; }
 
@@ -155,12 +155,14 @@ std::string VOduduDudiviv::StoragePath() const { return worker_->P.StoragePath; 
 
 void VOduduDudiviv::setStoragePath(const std::string& path) {
   worker_->P.StoragePath = path;
-  worker_->StoragePathChanged = true;
+  worker_->MarkStoragePathChanged();
 }
 
 double VOduduDudiviv::RecordingElapsedSeconds() const { return worker_->RecordingElapsed100ns / 10000000.0; }
 
-std::optional<TRecordingFailure> VOduduDudiviv::RecordingFailure() const { return worker_->RecordingFailure; }
+std::optional<TRecordingFailure> VOduduDudiviv::RecordingFailure() const {
+  return worker_->LatestRecordingFailure();
+}
 
 TColor VOduduDudiviv::BackgroundColor() const { return worker_->P.BackgroundColor; }
 

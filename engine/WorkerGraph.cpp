@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QScreen>
+#include <algorithm>
 
 #include "engine/BusyCursor.h"
 #include "engine/GraphBuilder.h"
@@ -51,6 +52,39 @@ void LogWarning(GstMessage* message) {
 
 }  // namespace
 
+TGraphChoices TVdvWorker::GraphChoices() const {
+  TGraphChoices c;
+  c.VideoDevice = P.VideoDevice;
+  c.AudioDevice = P.AudioDevice;
+  c.VideoCompressor = P.VideoCompressor;
+  c.AudioCompressor = P.AudioCompressor;
+  c.AudioFormat = P.AudioFormat;
+  c.StoreDeviceSettings = P.StoreDeviceSettingsInRegistry;
+  c.OpenDML = P.AVIFormatOpenDML;
+  return c;
+}
+
+void TVdvWorker::RecordingFailed(TLogType code, const std::string& message, const std::string& fileName,
+                                 const std::string& name) {
+  NoteRecordingFailure(code, 0, message, fileName, name);
+}
+
+void TVdvWorker::CheckVideoSizeChoice() { Binding.CheckVideoSizeChoice(); }
+
+bool TVdvWorker::ChosenVideoSize(int& width, int& height) {
+  return Binding.ResolveVideoSize(-1, width, height);
+}
+
+void TVdvWorker::VideoSizeRuns(int width, int height) { Binding.UseRunningSize(width, height); }
+
+void TVdvWorker::ConnectGrabber(vdv_filters::TGrabberParams& params, int rgbFormat) {
+  frame_path::ConnectGrabber(*this, params, rgbFormat);
+}
+
+bool TVdvWorker::HoldsDevice(const std::string& key) const {
+  return std::find(Built.DevicesInUse.begin(), Built.DevicesInUse.end(), key) != Built.DevicesInUse.end();
+}
+
 void TVdvWorker::TakeSettingsSnapshot() {
   TGraphSettings& s = Settings;
   s.FrameGrabber = P.FrameGrabber;
@@ -69,9 +103,8 @@ void TVdvWorker::TakeSettingsSnapshot() {
   s.FrameCaptureWithoutOverlay = P.FrameCaptureWithoutOverlay;
   s.Rotation = P.VideoProcessing_Rotation;
   s.Deinterlacing = P.VideoProcessing_Deinterlacing;
-  const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
-  const auto& subtypes = Devices.Subtypes;
-  s.DeviceSubtype = selected >= 0 && selected < static_cast<int>(subtypes.size()) ? subtypes[selected] : "";
+  const auto& subtypes = Bound().Subtypes;
+  s.DeviceSubtype = Binding.SelectedSubtype();
   if (s.UsesGrabber())
     ChooseGrabberFormat(DisplayDepth(), s.FrameGrabberRGBFormat, subtypes, s.DeviceSubtype, s.DeviceSubtype,
                         s.GrabberRGBFormat);
@@ -91,9 +124,9 @@ bool TVdvWorker::RestartGraph(TGraphMode mode) {
   StopGraph();
 
   bool ok = true;
-  if (Devices.VideoIndex != P.VideoDevice) ok = BindVideoDevice();
-  if (ok && P.AudioDevice >= 0 && Devices.AudioIndex != P.AudioDevice) BindAudioDevice();
-  ok = ok && Devices.VideoReady;
+  if (Bound().VideoIndex != P.VideoDevice) ok = BindVideoDevice();
+  if (ok && P.AudioDevice >= 0 && Bound().AudioIndex != P.AudioDevice) BindAudioDevice();
+  ok = ok && Bound().VideoReady;
   bool ready = false;
   {
     busy_cursor::Scope busy(P.BusyCursor, P.NormalCursor);
@@ -120,10 +153,11 @@ bool TVdvWorker::RestartGraph(TGraphMode mode) {
 // Builds the whole graph for `mode`; false when any step failed.
 bool TVdvWorker::BuildGraph(TGraphMode mode) {
   if (TLog::Instance().Enabled()) {
-    LogLine(Devices.VideoIndex >= 0 ? "current video device: " + Devices.Video.DisplayName
-                                    : std::string("no video device available."));
-    LogLine(Devices.AudioIndex >= 0 ? "current audio device: " + Devices.Audio.DisplayName
-                                    : std::string("no audio device available."));
+    const TBoundDevices& d = Bound();
+    LogLine(d.VideoIndex >= 0 ? "current video device: " + d.Video.DisplayName
+                              : std::string("no video device available."));
+    LogLine(d.AudioIndex >= 0 ? "current audio device: " + d.Audio.DisplayName
+                              : std::string("no audio device available."));
     LogLine("capture audio" + YesNo(Settings.CaptureAudio));
     LogLine("render audio" + YesNo(Settings.RenderAudio));
     LogLine("transparency: no");
@@ -137,8 +171,12 @@ bool TVdvWorker::BuildGraph(TGraphMode mode) {
   Graph->SetMessageHandler([this, serial](GstMessage* message) { OnGraphMessage(message, serial); });
   LogLine("filter graph created");
   Frames.Reset();
-  AudioConnected = false;
-  TGraphBuilder builder(*this, *Graph, Settings);
+  Built.AudioConnected = false;
+  const TGraphChoices choices = GraphChoices();
+  TSyncManager* manager = TSyncManager::Instance();
+  const TDeviceLists* lists = manager && manager->EnumerationDone() ? &manager->Lists() : nullptr;
+  const TGraphInputs inputs{choices, Bound(), lists, FrameSlot, this};
+  TGraphBuilder builder(inputs, *this, *Graph, Settings, Built);
   bool ok = builder.BuildBase(mode == TGraphMode::Recording);
   if (ok) {
     State = static_cast<TEngineState>(mode);
@@ -146,6 +184,7 @@ bool TVdvWorker::BuildGraph(TGraphMode mode) {
       if (Settings.VideoRenderer != vr_None || Settings.UsesGrabber()) ok = builder.BuildPreview();
     } else {
       std::string fileName;
+      RecordingStarted = false;
       ok = DetermineRecordingFile(fileName) && OpenRecordingFile(fileName) &&
            builder.BuildCaptureAndPreview(fileName);
     }
@@ -170,7 +209,7 @@ bool TVdvWorker::FinishGraph(TGraphMode mode) {
   if (mode != TGraphMode::Recording) return true;
   LogLine("query config avi F_AVIFileMux");
   LogLine("set output Compatibility Index");
-  LogLine(AudioConnected ? "set master stream" : "no master stream");
+  LogLine(Built.AudioConnected ? "set master stream" : "no master stream");
   if (Settings.CaptureAudio) LogLine("set interleaving mode");
   if (Settings.GrabberOnCapture()) {
     Report(
@@ -179,11 +218,7 @@ bool TVdvWorker::FinishGraph(TGraphMode mode) {
         "graphics overlays or video processing in the video clip, disable it or set it on the preview stream "
         "only.",
         w_frame_grabber_requires_CPU);
-    const int selected = Devices.VideoValues.Int(vv_VideoSubtype);
-    const std::string selectedName = selected >= 0 && selected < static_cast<int>(Devices.Subtypes.size())
-                                         ? Devices.Subtypes[selected]
-                                         : "";
-    Report(true, sv_Info, "selected subtype: " + selectedName, i_recording_videosubtype);
+    Report(true, sv_Info, "selected subtype: " + Binding.SelectedSubtype(), i_recording_videosubtype);
     Report(true, sv_Info,
            std::string("recording subtype: ") +
                (Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32"),
@@ -264,7 +299,7 @@ void TVdvWorker::StopGraph() {
   }
   Clear(true);
   if (state == es_Recording) {
-    if (RecordingSuccess) Devices.LastRecordingFileName = CurrentFileName;
+    if (RecordingSuccess) Binding.SetLastRecordingFileName(CurrentFileName);
     QueueEvent(qe_RecordingCompleted);
   }
   if (state != es_Stopped) QueueEvent(qe_Inactive);
@@ -284,10 +319,7 @@ void TVdvWorker::Clear(bool resetState) {
   if (resetState) State = es_Stopped;
   RecordingStarted = false;
   LogLine("cleared");
-  Grabbers.clear();
-  DeviceElement = nullptr;
-  AudioDeviceElement = nullptr;
-  FileWriter = nullptr;
+  Built.ForgetElements();
   Graph.reset();
   EndRecordingGuard();
   if (FrameSlot) FrameSlot->Clear();
@@ -297,8 +329,8 @@ void TVdvWorker::Clear(bool resetState) {
   LogLine("all cleared");
   LogLine("end clear");
   if (TSyncManager* manager = TSyncManager::Instance())
-    for (const auto& key : DevicesInUse) manager->ReleaseDeviceInUse(key, this);
-  DevicesInUse.clear();
+    for (const auto& key : Built.DevicesInUse) manager->ReleaseDeviceInUse(key, this);
+  Built.DevicesInUse.clear();
   Stopping = false;
 }
 
@@ -318,14 +350,14 @@ void TVdvWorker::OnGraphMessage(GstMessage* message, std::uint64_t serial) {
     const orvex::media::GErrorPtr error(raw);
     text = error ? error->message : "";
     cause = TVdvGraph::ErrorNumberOf(error.get());
-    const bool fromWriter = FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(FileWriter);
+    const bool fromWriter = Built.FileWriter && GST_MESSAGE_SRC(message) == GST_OBJECT(Built.FileWriter);
     // A microphone whose sound server took it away fails like an unplugged
     // camera; its source has ended its stream, so the file can still be finished.
     if (fromWriter) {
       kind = ge_WriteFailed;
-    } else if (FromElement(message, DeviceElement)) {
+    } else if (FromElement(message, Built.DeviceElement)) {
       kind = ge_DeviceLost;
-    } else if (FromElement(message, AudioDeviceElement)) {
+    } else if (FromElement(message, Built.AudioDeviceElement)) {
       kind = ge_AudioDeviceLost;
     }
   } else {
@@ -340,7 +372,7 @@ void TVdvWorker::HandleGraphEvent(std::uint64_t serial, int kind, const std::str
   if (serial != GraphSerial || !GraphActive || Destroying) return;
   GraphErrorCause = kind == ge_WriteFailed ? cause : 0;  // what the file suffered, nothing else
   if (kind == ge_DeviceLost || kind == ge_AudioDeviceLost) {
-    LostDeviceName = kind == ge_AudioDeviceLost ? Devices.Audio.DisplayName : Devices.Video.DisplayName;
+    LostDeviceName = kind == ge_AudioDeviceLost ? Bound().Audio.DisplayName : Bound().Video.DisplayName;
     DeviceLostFlag = true;
   } else if (kind == ge_WriteFailed && State == es_Recording) {
     const auto drive = orvex::kernel::QueryDrive(WrittenFile);

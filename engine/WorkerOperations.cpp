@@ -15,8 +15,8 @@ bool TVdvWorker::EnumerationDone() const {
 static void BindForStart(TVdvWorker& w) {
   if (w.P.VideoSource != vs_VideoCaptureDevice) return;
   if (!w.IndexCheck(w.P.VideoDevice, w.VideoDevicesCount(), "video capture device")) return;
-  if (w.Devices.VideoIndex < 0) w.BindVideoDevice();
-  if (w.P.AudioDevice >= 0 && w.Devices.AudioIndex != w.P.AudioDevice) w.BindAudioDevice();
+  if (w.Bound().VideoIndex < 0) w.BindVideoDevice();
+  if (w.P.AudioDevice >= 0 && w.Bound().AudioIndex != w.P.AudioDevice) w.BindAudioDevice();
 }
 
 bool TVdvWorker::StartPreview() {
@@ -40,7 +40,7 @@ bool TVdvWorker::StartRecording() {
     RecordingFailure->Code = LastErrorCode;
     RecordingFailure->Detail = LastErrorText;
     RecordingFailure->FileName = P.RecordingFileName;
-    RecordingFailure->Name = Devices.Video.DisplayName;
+    RecordingFailure->Name = Bound().Video.DisplayName;
   }
   return started;
 }
@@ -66,7 +66,7 @@ void TVdvWorker::FirstIdle() {
   firstIdleDone_ = true;
   Caption.clear();
   Owner.update();
-  if (Devices.VideoIndex != P.VideoDevice) {
+  if (Bound().VideoIndex != P.VideoDevice) {
     BindAudioDevice();
     BindVideoDevice();
   }

@@ -65,8 +65,8 @@ void TVdvWorker::NoteRecordingFailure(TLogType code, int error, const std::strin
   failure.FileName = fileName;
   failure.Name = name;
   failure.Detail = message;
-  failure.Width = Devices.VideoWidth;
-  failure.Height = Devices.VideoHeight;
+  failure.Width = Bound().VideoWidth;
+  failure.Height = Bound().VideoHeight;
   failure.Started = GraphActive && RecordingStarted;
   failure.Seconds = failure.Started ? RecordingElapsed100ns / 10000000.0 : 0;
   RecordingFailure = failure;

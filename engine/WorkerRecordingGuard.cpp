@@ -31,12 +31,12 @@ void TVdvWorker::GuardRecording() {
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return;
   std::string video = Settings.DeviceSubtype;
   if (Settings.CompressVideo())
-    video = VideoCompressorName;
+    video = Built.VideoCompressorName;
   else if (Settings.GrabberOnCapture())
     video = Settings.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "RGB24" : "RGB32";
-  std::vector<std::string> streams{"video " + Size(Devices.VideoWidth, Devices.VideoHeight) + " " + video};
-  if (AudioConnected)
-    streams.push_back("audio " + (Settings.CompressAudio() ? AudioCompressorName
+  std::vector<std::string> streams{"video " + Size(Bound().VideoWidth, Bound().VideoHeight) + " " + video};
+  if (Built.AudioConnected)
+    streams.push_back("audio " + (Settings.CompressAudio() ? Built.AudioCompressorName
                                                            : "PCM " + AudioFormatText(P.AudioFormat)));
   std::string problem;
   Guard = TRecordingGuard::Start(WrittenFile, streams, problem);

@@ -36,7 +36,7 @@ void TVdvWorker::HandleDeviceLost() {
   // The failing source and the device monitor each report the same loss;
   // the later report finds the graph stopped already.
   if (!GraphActive) return;
-  const std::string device = LostDeviceName.empty() ? Devices.Video.DisplayName : LostDeviceName;
+  const std::string device = LostDeviceName.empty() ? Bound().Video.DisplayName : LostDeviceName;
   if (State == es_Recording)
     NoteRecordingFailure(e_graph_error, ENODEV,
                          device + " is no longer there: the recording to " + WrittenFile +

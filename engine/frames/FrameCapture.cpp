@@ -70,7 +70,7 @@ std::string TVdvWorker::CaptureFileName(const std::string& given, const std::str
 
 void TVdvWorker::ServeCapture(TFrameCaptureDest dest, const std::string& fileName) {
   const std::shared_ptr<orvex::gdi::Bitmap> served = Frames.Served().Bitmap;
-  if (Grabbers.empty() || !served || served->Empty()) return;
+  if (Built.Grabbers.empty() || !served || served->Empty()) return;
   orvex::gdi::Bitmap copy;
   const int zoom = P.FrameCaptureZoomSize;
   int width = 0, height = 0;

@@ -101,12 +101,6 @@ bool TFramePath::TakeCaptureRequest(TFrameCaptureDest& dest, std::string& fileNa
 
 namespace {
 
-// Clock time of the run in 100-ns units; the last value when there is no clock.
-std::int64_t ClockNow(TVdvWorker& w) {
-  const TVdvGraph* graph = w.Graph.get();
-  return w.Frames.ClockAt(graph ? graph->RunningTime() : -1);
-}
-
 void CopyProcessingBlock(TVdvWorker& w, vdv_filters::TProcessingBlock& block) {
   const TVdvProperties& p = w.P;
   block.Brightness = p.VideoProcessing_Brightness;
@@ -150,13 +144,19 @@ void ConnectGrabber(TVdvWorker& worker, vdv_filters::TGrabberParams& params, int
 
 }  // namespace frame_path
 
+// Clock time of the run in 100-ns units; the last value when there is no clock.
+std::int64_t TVdvWorker::ClockNow() {
+  const TVdvGraph* graph = Graph.get();
+  return Frames.ClockAt(graph ? graph->RunningTime() : -1);
+}
+
 // Streaming thread, once per frame, in a fixed order: settings for the next
 // frame, clock, overlays, hand-over.
 void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
                               const vdv_filters::TFrameDescription& frame) {
   if (Destroying || Stopping || !GraphRunning) return;
   CopyProcessingBlock(*this, block.Processing);
-  const TFrameInfo& info = Frames.AdvanceCurrent(ClockNow(*this));
+  const TFrameInfo& info = Frames.AdvanceCurrent(ClockNow());
   if (State == es_Recording) RecordingElapsed100ns = info.FrameTime;
   const bool eligible = Frames.Free() && block.CaptureSource == vdv_filters::kIsCaptureSource;
   const bool capture = eligible && Frames.CaptureWaiting();
@@ -177,7 +177,7 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
 void TVdvWorker::NotifyArrived() {
   if (Destroying || Stopping || !GraphRunning) return;
   if (!Frames.NotifyDue(orvex::kernel::TickCount())) return;
-  const TFrameInfo info = Frames.AdvancePending(ClockNow(*this));
+  const TFrameInfo info = Frames.AdvancePending(ClockNow());
   if (State == es_Recording) RecordingElapsed100ns = info.FrameTime;
   Frames.MarkPending();
 }

@@ -50,7 +50,7 @@ class EngineProbe {
   }
 
   // Devices and the preview's newest frame.
-  TBoundDevices& Devices() { return w_.Devices; }
+  TBoundDevices& Devices() { return w_.Binding.d_; }
   bool BindVideoDevice() { return w_.BindVideoDevice(); }
   bool BindAudioDevice() { return w_.BindAudioDevice(); }
   // A new reference to the newest frame shown, or nullptr.
