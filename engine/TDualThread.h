@@ -1,9 +1,11 @@
 #pragma once
 // Runs one step function either from a timer on the main thread or on a
-// thread of its own that sleeps its interval between steps. Switching the
-// mode at run time suspends one and starts the other.
+// thread of its own. Steps run only when asked (Wake), and at most once per
+// interval, so an engine with nothing to do never wakes. Switching the mode
+// at run time suspends one and starts the other.
 
-#include <QObject>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -24,6 +26,11 @@ class TDualThread {
   TDualThread(const TDualThread&) = delete;
   TDualThread& operator=(const TDualThread&) = delete;
 
+  // Asks for one step, from any thread: at once when the last step (or the
+  // last change of the interval) is an interval ago, otherwise when the
+  // interval is over. Asks while a step is waiting to run are one ask.
+  void Wake();
+
   void SetMethod(TNotificationMethod method);
   void SetInterval(int intervalMs);
   void SetPriority(TThreadPriority priority);
@@ -38,16 +45,24 @@ class TDualThread {
  private:
   void ThreadLoop();
   void ApplyThreadPriority();
+  // Main thread: starts the one-shot timer for the rest of the interval.
+  void ArmTimer();
+  void TimerStep();
 
   std::string name_;
-  TNotificationMethod method_;
+  std::atomic<TNotificationMethod> method_;
   TThreadPriority priority_;
+  Step timerStep_;
   Step threadStep_;
   QTimer* timer_;
+  std::atomic<bool> timerArmed_{false};
 
   std::mutex mutex_;
   std::condition_variable wake_;
   int interval_;
+  // The pace counts from here: the last step, or the last change of the interval.
+  std::chrono::steady_clock::time_point paceFrom_ = std::chrono::steady_clock::now();
+  bool due_ = false;
   bool suspended_ = true;
   bool terminated_ = false;
   bool priorityDirty_ = true;

@@ -35,7 +35,7 @@ TVdvWorker::TVdvWorker(VOduduDudiviv& owner)
               [this] {
                 if (GraphActive) PollFrames();
               },
-              [this] { return Destroying.load(); }}) {
+              [this] { return Destroying.load(); }, [this] { return GraphActive && !Frames.Free(); }}) {
   std::error_code ec;
   P.StoragePath = std::filesystem::current_path(ec).string();
   // One repaint request at a time, whatever the frame rate.

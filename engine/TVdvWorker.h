@@ -285,6 +285,7 @@ class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
   void HandleGraphEvent(std::uint64_t serial, int kind, const std::string& text, int cause = 0);
   void OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info);
   void PollFrames();
+  void MarkFramePending();
   void ServeStep();
   void ServeCapture(TFrameCaptureDest dest, const std::string& fileName);
   std::string CaptureFileName(const std::string& given, const std::string& extension);

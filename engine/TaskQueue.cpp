@@ -31,6 +31,24 @@ void TTaskQueue::Clear() {
   events_.Clear();
 }
 
+void TTaskQueue::AddRequest(int request) {
+  requests_.Add(request);
+  Wake();
+}
+
+void TTaskQueue::AddEvent(const TEventRecord& record) {
+  events_.Add(record);
+  Wake();
+}
+
+void TTaskQueue::Wake() {
+  if (task_) task_->Wake();
+}
+
+bool TTaskQueue::WorkDue() const {
+  return requests_.Count() > 0 || events_.Count() > 0 || (steps_.hostWorkDue && steps_.hostWorkDue());
+}
+
 bool TTaskQueue::RunOneRequest() {
   if (requestBusy_) return false;
   FlagGuard busy(requestBusy_);
@@ -64,14 +82,17 @@ void TTaskQueue::Pass(bool threadMode) {
     }
     steps_.afterPass();
   } catch (...) {
-    // The host's handler failed: show it the usual way and go on next tick.
+    // The host's handler failed: show it the usual way and go on next pass.
     orvex::kernel::HandleUnhandledException(std::current_exception());
   }
+  // One request and one event a pass: what is left waits for the next.
+  if (WorkDue()) Wake();
 }
 
 void TTaskQueue::Start(int intervalMs, TNotificationMethod method, TThreadPriority priority) {
   task_ = std::make_unique<TDualThread>(
       "task", intervalMs, method, priority, [this] { Pass(false); }, [this] { Pass(true); });
+  if (WorkDue()) Wake();
 }
 
 void TTaskQueue::Apply(int intervalMs, TNotificationMethod method, TThreadPriority priority) {

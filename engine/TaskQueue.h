@@ -1,6 +1,8 @@
 #pragma once
 // The engine's requests and queued events, and the task worker (a timer on
 // the main thread or a thread of its own) that takes one of each per pass.
+// A pass runs only while there is work: a request or an event queued, or
+// whatever the host says is due (a frame handed over that someone awaits).
 // What a request does and how an event is delivered stays with the worker,
 // which hands both in as steps.
 
@@ -41,6 +43,8 @@ class TTaskQueue {
     std::function<void()> afterPass;
     // While it answers true, a pass does nothing and the timer stops.
     std::function<bool()> closing;
+    // Whether the host still has work for another pass after this one.
+    std::function<bool()> hostWorkDue;
   };
 
   explicit TTaskQueue(TSteps steps);
@@ -48,8 +52,10 @@ class TTaskQueue {
   TTaskQueue(const TTaskQueue&) = delete;
   TTaskQueue& operator=(const TTaskQueue&) = delete;
 
-  void AddRequest(int request) { requests_.Add(request); }
-  void AddEvent(const TEventRecord& record) { events_.Add(record); }
+  void AddRequest(int request);
+  void AddEvent(const TEventRecord& record);
+  // Asks for a pass, from any thread: the host has work due.
+  void Wake();
   std::size_t PendingEvents() const { return events_.Count(); }
   // Drops what is still queued.
   void Clear();
@@ -65,10 +71,12 @@ class TTaskQueue {
  private:
   bool RunOneRequest();
   bool DeliverOneEvent();
+  bool WorkDue() const;
 
   TSteps steps_;
   TCSList<int> requests_;
   TCSList<TEventRecord> events_;
+  // Set once by Start before any thread may wake it, reset by Stop.
   std::unique_ptr<TDualThread> task_;
   std::atomic<bool> passBusy_{false};
   std::atomic<bool> requestBusy_{false};

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "engine/TLog.h"
@@ -36,6 +37,8 @@ QWidget* HiddenHost() {
 VOduduDudiviv::VOduduDudiviv(QWidget* parent)
     : QWidget(parent), worker_(std::make_unique<TVdvWorker>(*this)) {
   setAutoFillBackground(false);
+  // Every pixel is painted by paintEvent, so Qt fills nothing beneath it.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   TSyncManager& manager = TSyncManager::Acquire();
   TLog::Instance().Banner("component initialized", '+');
   worker_->UniqueID = manager.Add(worker_.get());
@@ -108,7 +111,8 @@ void VOduduDudiviv::VideoSizeChanged() {
   }
 }
 
-void VOduduDudiviv::FrameShown() { update(); }
+// Only the picture changes with a frame; the borders stay as they were painted.
+void VOduduDudiviv::FrameShown() { update(shownPicture_.isEmpty() ? rect() : shownPicture_); }
 
 // A preview with sound is rebuilt for a new format or rendering switch.
 void VOduduDudiviv::setAudioFormat(TAudioFormat format) {
@@ -266,45 +270,65 @@ void VOduduDudiviv::EnsureParentWindow() {
 
 bool VOduduDudiviv::ModalDialogOpen() const { return QApplication::activeModalWidget() != nullptr; }
 
-void VOduduDudiviv::paintEvent(QPaintEvent*) {
+void VOduduDudiviv::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  worker_->FrameSlot->SetWatched(true);
+  update();
+}
+
+void VOduduDudiviv::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  worker_->FrameSlot->SetWatched(false);
+}
+
+void VOduduDudiviv::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.fillRect(rect(), ToQColor(worker_->P.BackgroundColor));
-  if (worker_->GraphActive) PaintFrame(painter);
+  const QRect picture = worker_->GraphActive ? PaintFrame(painter) : QRect();
+  // The picture covers its part: only the borders around it are filled.
+  const QColor background = ToQColor(worker_->P.BackgroundColor);
+  for (const QRect& border : event->region().subtracted(picture)) painter.fillRect(border, background);
+  if (picture != shownPicture_) {
+    shownPicture_ = picture;
+    // The borders moved: paint them where this event did not reach.
+    if (!QRegion(rect()).subtracted(event->region()).isEmpty()) update();
+  }
   if (!worker_->Caption.empty()) {
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignCenter, QString::fromStdString(worker_->Caption));
   }
 }
 
-// The newest frame, scaled into the control (keeping its shape when asked).
-void VOduduDudiviv::PaintFrame(QPainter& painter) {
+// Draws the newest frame into the control (keeping its shape when asked);
+// where it went, or an empty rectangle without a frame.
+QRect VOduduDudiviv::PaintFrame(QPainter& painter) {
   const orvex::media::SamplePtr newest = worker_->FrameSlot->Newest();
   GstSample* sample = newest.get();
-  if (!sample) return;
+  if (!sample) return {};
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   GstVideoInfo info;
   GstVideoFrame frame;
-  if (buffer && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-      gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
-    const QImage::Format format =
-        GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR ? QImage::Format_BGR888 : QImage::Format_RGB32;
-    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), info.width,
-                       info.height, GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), format);
-    QRect target = rect();
-    if (worker_->P.Display_KeepAspectRatio) {
-      QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
-      target = QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
-    }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
+      !gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
+    return {};
+  const QImage::Format format =
+      GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR ? QImage::Format_BGR888 : QImage::Format_RGB32;
+  const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), info.width,
+                     info.height, GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), format);
+  const QRect target = PictureRect(image.size(), size(), worker_->P.Display_KeepAspectRatio);
+  // 1:1 is a plain copy; any other size is scaled by picking pixels, which a
+  // moving picture shows as well as smoothing does at a fraction of the cost.
+  if (target.size() == image.size())
+    painter.drawImage(target.topLeft(), image);
+  else
     painter.drawImage(target, image);
-    ++framesPainted_;
-    if (worker_->P.Display_AutoSize && image.size() != shownFrameSize_) {
-      shownFrameSize_ = image.size();
-      if (shownFrameSize_ != size()) {
-        resize(shownFrameSize_);
-        emit DisplaySizeChanged(shownFrameSize_);
-      }
+  ++framesPainted_;
+  if (worker_->P.Display_AutoSize && image.size() != shownFrameSize_) {
+    shownFrameSize_ = image.size();
+    if (shownFrameSize_ != size()) {
+      resize(shownFrameSize_);
+      emit DisplaySizeChanged(shownFrameSize_);
     }
-    gst_video_frame_unmap(&frame);
   }
+  gst_video_frame_unmap(&frame);
+  return target;
 }

@@ -283,6 +283,8 @@ class VOduduDudiviv : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   // Tests look behind the door through their probe.
@@ -293,14 +295,15 @@ class VOduduDudiviv : public QWidget {
   std::string ListText(TDevicesKind kind) const;
   QSize FrameSize() const;
 
-  void PaintFrame(QPainter& painter);
+  QRect PaintFrame(QPainter& painter);
 
   std::unique_ptr<TVdvWorker> worker_;
   bool loading_ = false;
   std::uint64_t framesPainted_ = 0;
   QSize shownFrameSize_;
-  QSize frameSize_;   // as last announced
-  QSize wantedSize_;  // the display size last asked for
+  QRect shownPicture_;  // where the last frame was painted
+  QSize frameSize_;     // as last announced
+  QSize wantedSize_;    // the display size last asked for
 };
 
 #undef VDV_STORED_PROPERTY

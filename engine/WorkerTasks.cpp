@@ -130,6 +130,14 @@ void TVdvWorker::Deliver(const TEventRecord& record) {
 
 void TVdvWorker::TaskStep(bool threadMode) { tasks_.Pass(threadMode); }
 
+// Streaming thread: a frame record goes to the task worker only when someone
+// waits for it; other frames leave the hand-over free and wake nobody.
+void TVdvWorker::MarkFramePending() {
+  if (!Events.OnFrameProgress.Assigned() && !Frames.CaptureWaiting()) return;
+  Frames.MarkPending();
+  tasks_.Wake();
+}
+
 int TVdvWorker::NotificationIntervalMs() const {
   return P.NotificationSleepTime == -1 ? 15 : P.NotificationSleepTime;
 }

@@ -170,7 +170,7 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
   if (overlayFirst) OverlayStep(bitmap, info);
   if (eligible) Frames.HandOver(capture ? &bitmap : nullptr);
   if (!overlayFirst) OverlayStep(bitmap, info);
-  if (GraphRunning && eligible) Frames.MarkPending();
+  if (GraphRunning && eligible) MarkFramePending();
 }
 
 // The notify grabber keeps the clock going when no frame grabber runs.
@@ -179,7 +179,7 @@ void TVdvWorker::NotifyArrived() {
   if (!Frames.NotifyDue(orvex::kernel::TickCount())) return;
   const TFrameInfo info = Frames.AdvancePending(ClockNow());
   if (State == es_Recording) RecordingElapsed100ns = info.FrameTime;
-  Frames.MarkPending();
+  MarkFramePending();
 }
 
 void TVdvWorker::OverlayStep(orvex::gdi::Bitmap& frame, const TFrameInfo& info) {

@@ -10,7 +10,7 @@ void TVideoFrameSlot::Store(GstSample* sample) {
     std::lock_guard lock(mutex_);
     sample_ = orvex::media::SamplePtr::Borrow(sample);
     ++frames_;
-    notify = OnNewFrame;
+    if (watched_) notify = OnNewFrame;
   }
   if (notify) notify();
 }
@@ -23,6 +23,13 @@ orvex::media::SamplePtr TVideoFrameSlot::Newest() const {
 void TVideoFrameSlot::Clear() {
   std::lock_guard lock(mutex_);
   sample_.reset();
+}
+
+QRect PictureRect(QSize frame, QSize display, bool keepAspectRatio) {
+  if (!keepAspectRatio || frame.isEmpty()) return QRect(QPoint(0, 0), display);
+  const QSize fitted = frame.scaled(display, Qt::KeepAspectRatio);
+  return QRect(QPoint((display.width() - fitted.width()) / 2, (display.height() - fitted.height()) / 2),
+               fitted);
 }
 
 namespace {

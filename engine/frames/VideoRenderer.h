@@ -4,6 +4,8 @@
 
 #include <gst/gst.h>
 
+#include <QRect>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,14 +23,22 @@ class TVideoFrameSlot {
   void Clear();
   std::uint64_t FramesShown() const { return frames_; }
 
-  // Called on the streaming thread after each new frame.
+  // Called on the streaming thread after each new frame, while someone
+  // watches: frames nobody sees are kept but wake no one.
   std::function<void()> OnNewFrame;
+  void SetWatched(bool watched) { watched_ = watched; }
+  bool Watched() const { return watched_; }
 
  private:
   mutable std::mutex mutex_;
   orvex::media::SamplePtr sample_;
   std::uint64_t frames_ = 0;
+  std::atomic<bool> watched_{false};
 };
+
+// Where a frame of `frame` size is shown in a display of `display` size:
+// all of it, or centred in the frame's shape.
+QRect PictureRect(QSize frame, QSize display, bool keepAspectRatio);
 
 // A sink for BGRx and BGR frames that hands them to `slot`.
 GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot);

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
 
 #include "imaging/GIFImage.h"
 #include "imaging/ImageFile.h"
 #include "imaging/LZWEncoder.h"
 #include "tests/imaging/GifReader.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/AllocationWatch.h"
 #include "tests/support/TempDir.h"
 
 using namespace orvex::imaging;
@@ -162,6 +164,30 @@ TEST(GIFImage, EveryMemoryLayoutGivesTheSameFile) {
   EXPECT_EQ(Gif(reference.Converted(TPixelLayout::Bgrx32, true, 12)), expected);
   EXPECT_EQ(Gif(reference.Converted(TPixelLayout::Bgr24, false, 1)), expected);
   EXPECT_EQ(Gif(reference.Converted(TPixelLayout::Bgr24, true, 3)), expected);
+}
+
+// A thread's coder keeps its tables: a second save allocates its file's
+// bytes alone, and what an earlier picture left in the tables changes nothing.
+TEST(GIFImage, ASaveReusesTheCodersTablesAndCodesAsAFreshCoder) {
+  TestPicture earlier(640, 480);
+  earlier.FillCameraLike(3);
+  TestPicture picture(385, 289);
+  picture.FillCameraLike(7);
+  std::vector<std::uint8_t> fresh;
+  std::thread([&] { fresh = Gif(picture); }).join();
+
+  Gif(earlier);
+  TGIFImage gif;
+  gif.Assign(picture.View());
+  std::vector<std::uint8_t> reused;
+  long allocations = 0;
+  {
+    const orvex::test::AllocationWatch watch;
+    reused = gif.SaveToBytes();
+    allocations = watch.Count();
+  }
+  EXPECT_EQ(allocations, 1) << "the coder's tables were allocated anew";
+  EXPECT_EQ(reused, fresh);
 }
 
 TEST(GIFImage, EmptyBitmapHasNoImageAndSavesNothing) {

@@ -1,0 +1,66 @@
+// What the display paints per frame, and that frames nobody sees wake nobody.
+
+#include <QEvent>
+#include <QImage>
+#include <QPaintEvent>
+#include <QRegion>
+
+#include "engine/frames/VideoRenderer.h"
+#include "tests/engine/GraphFixture.h"
+#include "tests/support/EngineProbe.h"
+
+using orvex::test::PumpEvents;
+using orvex::test::WaitUntil;
+
+namespace {
+
+// Counts the display's paint events (with the last region) and queued calls.
+class DisplayEvents : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) lastPaint = static_cast<QPaintEvent*>(event)->region();
+    if (event->type() == QEvent::MetaCall) ++queuedCalls;
+    return false;
+  }
+  QRegion lastPaint;
+  int queuedCalls = 0;
+};
+
+}  // namespace
+
+TEST_F(GraphTest, AFrameRepaintsThePictureAloneAndTheBordersStayFilled) {
+  host->resize(400, 300);
+  engine->resize(400, 300);
+  engine->setDisplay_KeepAspectRatio(true);
+  engine->setBackgroundColor(0x0000FF);  // red
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(3));
+  DisplayEvents events;
+  engine->installEventFilter(&events);
+  ASSERT_TRUE(WaitForFrames(3));
+  engine->removeEventFilter(&events);
+
+  // 352 x 288 fitted into 400 x 300 keeps its shape: 366 x 300, centred.
+  const QRect picture = PictureRect(QSize(352, 288), engine->size(), true);
+  EXPECT_EQ(picture, QRect(17, 0, 366, 300));
+  EXPECT_EQ(events.lastPaint, QRegion(picture)) << "a frame repaints the borders too";
+  const QImage shot = engine->grab().toImage();
+  for (const int x : {2, 397}) EXPECT_EQ(shot.pixel(x, 150), qRgb(255, 0, 0)) << "border at " << x;
+  EXPECT_NE(shot.pixel(30, 150), qRgb(255, 0, 0)) << "the picture is there";
+}
+
+TEST_F(GraphTest, FramesOfAHiddenDisplayWakeNobodyAndShowAgainWhenItIs) {
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(2));
+  host->hide();
+  DisplayEvents events;
+  engine->installEventFilter(&events);
+  const std::uint64_t stored = EngineProbe(*engine).FramesShown();
+  ASSERT_TRUE(WaitUntil([&] { return EngineProbe(*engine).FramesShown() >= stored + 5; }));
+  PumpEvents(50);
+  engine->removeEventFilter(&events);
+  EXPECT_EQ(events.queuedCalls, 0) << "each frame asked a hidden display for a repaint";
+
+  host->show();
+  EXPECT_TRUE(WaitForFrames(2)) << "the display shows frames again";
+}
