@@ -15,6 +15,7 @@
 #include "platform/media/ElementProperties.h"
 #include "platform/media/EncoderInput.h"
 #include "platform/media/GstPtr.h"
+#include "platform/media/VideoConvert.h"
 
 namespace {
 
@@ -39,17 +40,31 @@ bool TGraphBuilder::Fail(const std::string& logLine) {
   return false;
 }
 
-GstElement* TGraphBuilder::Queue(const std::string& name, bool leaky) {
+GstElement* TGraphBuilder::Queue(const std::string& name, TQueueKind kind) {
   GstElement* q = g_.Make("queue", name);
   if (!q) return nullptr;
-  if (leaky) {
-    // The preview side of a Smart Tee drops frames rather than hold the capture back.
-    g_object_set(q, "leaky", 2, "max-size-buffers", 2, "max-size-bytes", 0, "max-size-time",
-                 G_GUINT64_CONSTANT(0), nullptr);
-  } else {
-    g_object_set(q, "max-size-buffers", 0, "max-size-bytes", 0, "max-size-time", 2 * GST_SECOND, nullptr);
+  switch (kind) {
+    case TQueueKind::Preview:
+      // The preview side of a Smart Tee drops frames rather than hold the capture back.
+      g_object_set(q, "leaky", 2, "max-size-buffers", 2, "max-size-bytes", 0, "max-size-time",
+                   G_GUINT64_CONSTANT(0), nullptr);
+      break;
+    case TQueueKind::RawFrames:
+      // In front of an encoder: the few frames it may lag by, not seconds of raw pictures.
+      g_object_set(q, "max-size-buffers", 3, "max-size-bytes", 0, "max-size-time", G_GUINT64_CONSTANT(0),
+                   nullptr);
+      break;
+    case TQueueKind::ToDisk:
+      // Rides out a slow disk: up to 2 s, but never more than 64 MB of frames.
+      g_object_set(q, "max-size-buffers", 0, "max-size-bytes", 64u << 20, "max-size-time", 2 * GST_SECOND,
+                   nullptr);
+      break;
   }
   return q;
+}
+
+GstElement* TGraphBuilder::Converter(const std::string& name) {
+  return g_.Add(orvex::media::NewVideoConvert(), name);
 }
 
 // The entry a device or compressor index selects; -1 selects none, and an
@@ -171,7 +186,7 @@ bool TGraphBuilder::EnsureRaw(GstElement*& tail, TChainFormat& format, const std
 bool TGraphBuilder::EnsureRgb(GstElement*& tail, TChainFormat& format, const std::string& suffix) {
   if (format.rgb) return true;
   if (!EnsureRaw(tail, format, suffix)) return false;
-  GstElement* convert = g_.Make("videoconvert", "Color Space Converter" + suffix);
+  GstElement* convert = Converter("Color Space Converter" + suffix);
   if (!convert || !g_.Link(tail, convert)) return Fail("cannot convert to RGB");
   const std::string rgb = s_.GrabberRGBFormat == vdv_filters::gf_RGB24 ? "BGR" : "BGRx";
   GstElement* filter = g_.Make("capsfilter", "RGB Format" + suffix);
@@ -333,8 +348,8 @@ bool TGraphBuilder::BuildPreviewChain() {
   // The grabber gets a copy of its own; the window shows the frames unprocessed.
   if (!AddProcessing(tail, format, false) || !EnsureRgb(tail, format, "")) return false;
   GstElement* tee = g_.Make("tee", "Inf Tee Vid");
-  GstElement* grabbed = Queue("Inf Tee Vid Grabber Queue", true);
-  GstElement* shown = Queue("Inf Tee Vid Preview Queue", true);
+  GstElement* grabbed = Queue("Inf Tee Vid Grabber Queue", TQueueKind::Preview);
+  GstElement* shown = Queue("Inf Tee Vid Preview Queue", TQueueKind::Preview);
   GstElement* null = g_.Make("fakesink", "Null Renderer");
   if (!tee || !grabbed || !shown || !null || !g_.Link(tail, tee) || !g_.Link(tee, grabbed) ||
       !g_.Link(tee, shown))
@@ -364,7 +379,7 @@ GstElement* TGraphBuilder::AddCompressor(bool video) {
 // pictures).
 bool TGraphBuilder::LinkIntoVideoEncoder(GstElement* tail, TChainFormat& format, GstElement* encoder) {
   if (!EnsureRaw(tail, format, " 3")) return false;
-  GstElement* convert = g_.Make("videoconvert", "VIDC Converter");
+  GstElement* convert = Converter("VIDC Converter");
   if (!convert || !g_.Link(tail, convert)) return false;
   const std::string caps = orvex::media::EncoderInputCaps(encoder);
   return caps.empty() ? g_.Link(convert, encoder) : g_.LinkFiltered(convert, encoder, caps);
@@ -383,8 +398,9 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   TChainFormat format = format_;
   if (!AddProcessing(tail, format, s_.GrabberOnCapture())) return false;
   GstElement* tee = g_.Make("tee", "Smart Tee");
-  GstElement* preview = Queue("Smart Tee Preview", true);
-  GstElement* capture = Queue("Smart Tee Capture", false);
+  GstElement* preview = Queue("Smart Tee Preview", TQueueKind::Preview);
+  GstElement* capture =
+      Queue("Smart Tee Capture", s_.CompressVideo() ? TQueueKind::RawFrames : TQueueKind::ToDisk);
   if (!tee || !preview || !capture || !g_.Link(tail, tee) || !g_.Link(tee, preview) || !g_.Link(tee, capture))
     return false;
   const bool grabberOnPreviewOnly = s_.FrameGrabber == fg_PreviewStream ||
@@ -411,10 +427,13 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
                             parts_.VideoCompressorName);
       return false;
     }
-    captured = encoder;
+    // The encoder's thread keeps encoding while the writer waits for the disk.
+    GstElement* compressed = Queue("VIDC Queue", TQueueKind::ToDisk);
+    if (!compressed || !g_.Link(encoder, compressed)) return false;
+    captured = compressed;
   } else if (format.raw && !format.rgb) {
     // Raw formats an AVI file does not take are converted to I420.
-    GstElement* convert = g_.Make("videoconvert", "AVI Converter");
+    GstElement* convert = Converter("AVI Converter");
     if (!convert || !g_.Link(captured, convert)) return false;
     captured = convert;
   }
@@ -436,7 +455,7 @@ bool TGraphBuilder::AddCaptureAudio(GstElement* mux, const std::string& fileName
     audioTail = audioTee;
   }
   if (s_.CaptureAudio) {
-    GstElement* queue = Queue("Audio Capture Queue", false);
+    GstElement* queue = Queue("Audio Capture Queue", TQueueKind::ToDisk);
     if (!queue || !g_.Link(audioTail, queue)) return false;
     GstElement* stream = queue;
     if (s_.CompressAudio()) {
@@ -461,7 +480,7 @@ bool TGraphBuilder::AddCaptureAudio(GstElement* mux, const std::string& fileName
 bool TGraphBuilder::FinishAudio(bool recording) {
   if (!audio_) return true;
   GstElement* tee = g_.Make("tee", "ATee");
-  GstElement* queue = Queue("Audio Render Queue", true);
+  GstElement* queue = Queue("Audio Render Queue", TQueueKind::Preview);
   if (!tee || !queue || !g_.Link(audio_, tee) || !g_.Link(tee, queue)) return false;
   if (s_.RenderAudio) {
     host_.Report(recording, sv_Warning,

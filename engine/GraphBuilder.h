@@ -112,7 +112,10 @@ class TGraphBuilder {
   bool AddCaptureAudio(GstElement* mux, const std::string& fileName);
   GstElement* AddCompressor(bool video);
   bool LinkIntoVideoEncoder(GstElement* tail, TChainFormat& format, GstElement* encoder);
-  GstElement* Queue(const std::string& name, bool leaky);
+  enum class TQueueKind { Preview, RawFrames, ToDisk };
+  GstElement* Queue(const std::string& name, TQueueKind kind);
+  // A colour converter (ours: SIMD rows for the webcam formats).
+  GstElement* Converter(const std::string& name);
   bool Fail(const std::string& logLine);
 
   const TGraphInputs& in_;
