@@ -343,6 +343,10 @@ bool TGraphBuilder::BuildPreviewChain() {
   if (host_.Report(!video_, sv_Trace, "preview pin not assigned", e_pin_not_found)) return false;
   GstElement* tail = video_;
   TChainFormat format = format_;
+  // Ahead of decoding and converting, so a hidden preview costs nothing past the device.
+  GstElement* valve = g_.Make("valve", "Preview Valve");
+  if (!valve || !g_.Link(tail, valve)) return Fail("cannot add the preview valve");
+  parts_.PreviewValve = tail = valve;
   if (s_.FrameGrabber != fg_CaptureStream)
     return AddProcessing(tail, format, s_.GrabberOnPreview()) && FinishPreviewSide(tail, format, false, "");
   // The grabber gets a copy of its own; the window shows the frames unprocessed.

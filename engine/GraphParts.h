@@ -15,6 +15,8 @@ struct TGraphParts {
   GstElement* DeviceElement = nullptr;
   GstElement* AudioDeviceElement = nullptr;
   GstElement* FileWriter = nullptr;
+  // Preview graphs: stops the frames at the device while nobody looks or waits for one.
+  GstElement* PreviewValve = nullptr;
   // Kept from the latest build that chose a compressor.
   std::string VideoCompressorName;
   std::string AudioCompressorName;
@@ -26,5 +28,6 @@ struct TGraphParts {
     DeviceElement = nullptr;
     AudioDeviceElement = nullptr;
     FileWriter = nullptr;
+    PreviewValve = nullptr;
   }
 };

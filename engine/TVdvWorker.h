@@ -150,6 +150,10 @@ class TVdvWorker final : private TGraphBuildHost, private TDeviceBindingHost {
   // --- frame capture (FrameCapture.cpp) ---
   bool CaptureFrame(TFrameCaptureDest dest, const std::string& fileName);
   void RecomputeOverlayNeeded();
+  // Main thread: stops a preview's frames at the device while the display
+  // is hidden and no capture or frame-progress handler waits for one; lets
+  // them through again otherwise.
+  void UpdatePreviewValve();
   bool EnumerationDone() const;
 
   // --- device lists, binding and inputs (WorkerDevices.cpp) ---

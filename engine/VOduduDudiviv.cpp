@@ -273,12 +273,14 @@ bool VOduduDudiviv::ModalDialogOpen() const { return QApplication::activeModalWi
 void VOduduDudiviv::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   worker_->FrameSlot->SetWatched(true);
+  worker_->UpdatePreviewValve();
   update();
 }
 
 void VOduduDudiviv::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   worker_->FrameSlot->SetWatched(false);
+  worker_->UpdatePreviewValve();
 }
 
 void VOduduDudiviv::paintEvent(QPaintEvent* event) {

@@ -267,6 +267,8 @@ void TVdvWorker::Activate(TGraphMode mode) {
   }
   SetGraphRunning(mode == TGraphMode::Recording ? "bldcapnor" : "bprev");
   if (mode == TGraphMode::Recording) RecordingFileOpened();
+  // Once running: the sinks need a first frame to get there.
+  UpdatePreviewValve();
   LogLine("end activate graph");
 }
 

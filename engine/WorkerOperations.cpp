@@ -1,10 +1,13 @@
 // The public start and stop operations, the automatic start and refresh of
 // the preview, and the outer steps of building and stopping a graph.
 
+#include <gst/gst.h>
+
 #include "engine/BusyCursor.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/frames/VideoRenderer.h"
 
 bool TVdvWorker::EnumerationDone() const {
   const TSyncManager* manager = TSyncManager::Instance();
@@ -87,6 +90,13 @@ void TVdvWorker::LaterIdle() {
   autoStartPending_ = false;
   LogLine("STARTING PREVIEW OF THE CHOSEN DEVICE");
   StartPreview();
+}
+
+void TVdvWorker::UpdatePreviewValve() {
+  GstElement* valve = Built.PreviewValve;
+  if (!valve || !GraphActive) return;
+  const bool idle = !FrameSlot->Watched() && !Frames.CaptureWaiting() && !Events.OnFrameProgress.Assigned();
+  g_object_set(valve, "drop", idle ? TRUE : FALSE, nullptr);
 }
 
 void TVdvWorker::RecomputeOverlayNeeded() {

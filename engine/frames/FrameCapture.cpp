@@ -43,6 +43,7 @@ bool TVdvWorker::CaptureFrame(TFrameCaptureDest dest, const std::string& fileNam
   // Nothing flows while paused: the last served frame is the picture.
   const bool paused = Graph && Graph->CurrentState() == GST_STATE_PAUSED;
   Frames.AskCapture(dest, fileName, !paused);
+  UpdatePreviewValve();
   if (paused) ServeCapture(dest, fileName);
   return true;
 }
@@ -51,7 +52,9 @@ void TVdvWorker::ServeStep() {
   if (!Frames.Served().Bitmap) return;  // a waiting request stays for the next captured frame
   TFrameCaptureDest dest = fc_TBitmap;
   std::string fileName;
-  if (Frames.TakeCaptureRequest(dest, fileName)) ServeCapture(dest, fileName);
+  if (!Frames.TakeCaptureRequest(dest, fileName)) return;
+  UpdatePreviewValve();
+  ServeCapture(dest, fileName);
 }
 
 // The file to write for a capture: the given name normalised (its folder
