@@ -21,7 +21,7 @@ class TVideoFrameSlot {
   // The newest frame, or an empty handle.
   orvex::media::SamplePtr Newest() const;
   void Clear();
-  std::uint64_t FramesShown() const { return frames_; }
+  std::uint64_t FramesShown() const { return frames_.load(std::memory_order_relaxed); }
 
   // Called on the streaming thread after each new frame, while someone
   // watches: frames nobody sees are kept but wake no one.
@@ -32,7 +32,7 @@ class TVideoFrameSlot {
  private:
   mutable std::mutex mutex_;
   orvex::media::SamplePtr sample_;
-  std::uint64_t frames_ = 0;
+  std::atomic<std::uint64_t> frames_{0};  // read without the lock by the probe and benchmarks
   std::atomic<bool> watched_{false};
 };
 
