@@ -57,6 +57,14 @@ bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out) {
          (from == GST_VIDEO_FORMAT_BGRx || from == GST_VIDEO_FORMAT_BGRA || from == GST_VIDEO_FORMAT_BGR);
 }
 
+FastConversion::TPlanes FastConversion::Planar(int w, int h, int chromaHeight) {
+  const std::size_t luma = static_cast<std::size_t>(w) * h;
+  const int cw = (w + 1) / 2;
+  const std::size_t chroma = static_cast<std::size_t>(cw) * chromaHeight;
+  scratch_.resize(luma + 2 * chroma);
+  return {scratch_.data(), scratch_.data() + luma, scratch_.data() + luma + chroma, cw};
+}
+
 bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
   const GstVideoInfo& ii = in.info;
   const GstVideoInfo& oi = out.info;
@@ -97,34 +105,22 @@ bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
               : libyuv::I420ToARGBMatrix(P(in, 0), S(in, 0), P(in, 1), S(in, 1), P(in, 2), S(in, 2), dst, ds,
                                          m, w, h);
       break;
-    case GST_VIDEO_FORMAT_NV12: {
-      // Split first: the rows that upsample chroma smoothly, as videoconvert does here, take planes.
-      const int cw = (w + 1) / 2, ch = (h + 1) / 2;
-      scratch_.resize(static_cast<std::size_t>(w) * h + 2 * static_cast<std::size_t>(cw) * ch);
-      Plane y = scratch_.data(), u = y + static_cast<std::size_t>(w) * h,
-            v = u + static_cast<std::size_t>(cw) * ch;
-      r = libyuv::NV12ToI420(P(in, 0), S(in, 0), P(in, 1), S(in, 1), y, w, u, cw, v, cw, w, h);
-      if (r == 0)
-        r = bgr ? libyuv::I420ToRGB24MatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
-                                                  libyuv::kFilterBilinear)
-                : libyuv::I420ToARGBMatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
-                                                 libyuv::kFilterBilinear);
-      break;
-    }
+    case GST_VIDEO_FORMAT_NV12:
     case GST_VIDEO_FORMAT_YUY2:
     case GST_VIDEO_FORMAT_UYVY: {
-      // Unpacked first: the rows that upsample chroma smoothly, as videoconvert does, take planes.
-      const int cw = (w + 1) / 2;
-      scratch_.resize(static_cast<std::size_t>(w + 2 * cw) * h);
-      Plane y = scratch_.data(), u = y + static_cast<std::size_t>(w) * h,
-            v = u + static_cast<std::size_t>(cw) * h;
-      r = from == GST_VIDEO_FORMAT_YUY2 ? libyuv::YUY2ToI422(P(in, 0), S(in, 0), y, w, u, cw, v, cw, w, h)
-                                        : libyuv::UYVYToI422(P(in, 0), S(in, 0), y, w, u, cw, v, cw, w, h);
-      if (r == 0)
-        r = bgr ? libyuv::I422ToRGB24MatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
-                                                  libyuv::kFilterBilinear)
-                : libyuv::I422ToARGBMatrixFilter(y, w, u, cw, v, cw, dst, ds, m, w, h,
-                                                 libyuv::kFilterBilinear);
+      // Into planes first: the rows that upsample chroma smoothly, as videoconvert does, take planes.
+      const bool nv12 = from == GST_VIDEO_FORMAT_NV12;
+      const TPlanes p = Planar(w, h, nv12 ? (h + 1) / 2 : h);
+      if (nv12)
+        r = libyuv::NV12ToI420(P(in, 0), S(in, 0), P(in, 1), S(in, 1), p.y, w, p.u, p.cw, p.v, p.cw, w, h);
+      else if (from == GST_VIDEO_FORMAT_YUY2)
+        r = libyuv::YUY2ToI422(P(in, 0), S(in, 0), p.y, w, p.u, p.cw, p.v, p.cw, w, h);
+      else
+        r = libyuv::UYVYToI422(P(in, 0), S(in, 0), p.y, w, p.u, p.cw, p.v, p.cw, w, h);
+      if (r != 0) break;
+      const auto rows = nv12 ? (bgr ? libyuv::I420ToRGB24MatrixFilter : libyuv::I420ToARGBMatrixFilter)
+                             : (bgr ? libyuv::I422ToRGB24MatrixFilter : libyuv::I422ToARGBMatrixFilter);
+      r = rows(p.y, w, p.u, p.cw, p.v, p.cw, dst, ds, m, w, h, libyuv::kFilterBilinear);
       break;
     }
     default: return false;

@@ -19,7 +19,14 @@ class FastConversion {
   bool Convert(const GstVideoFrame& in, GstVideoFrame& out);
 
  private:
-  // Planes of a packed 4:2:2 frame unpacked for a matrix libyuv only has in planar form.
+  struct TPlanes {
+    std::uint8_t *y, *u, *v;
+    int cw;  // chroma width and stride
+  };
+  // Scratch planes for a frame of `w` x `h` with chroma rows of half width.
+  TPlanes Planar(int w, int h, int chromaHeight);
+
+  // Packed or semi-planar frames split into planes for the smooth rows; kept between frames.
   std::vector<std::uint8_t> scratch_;
 };
 
