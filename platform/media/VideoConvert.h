@@ -11,7 +11,7 @@ namespace orvex::media {
 GstElement* NewVideoConvert();
 
 // How many frames an element of NewVideoConvert() converted on the fast path
-// and how many the other way (for tests and the diagnostic log).
+// and how many the other way (tests check which path a pair takes).
 struct TConvertCounts {
   unsigned long long fast = 0;
   unsigned long long general = 0;
