@@ -12,6 +12,9 @@
 namespace {
 
 constexpr int kCompletionTimeoutMs = 15000;
+// How much longer than asked a recording may take by the wall clock when its
+// frames come late or not at all.
+constexpr int kLateFramesGraceMs = 5000;
 
 }  // namespace
 
@@ -40,9 +43,12 @@ int RecordHeadless(TApplication& application, const std::string& file, double se
   engine.setRecordingFileName(target);
   if (!engine.StartRecording()) return failure();
   const int ms = static_cast<int>(seconds * 1000);
-  // Ends early when the recording stops by itself or a signal asks to end;
-  // then it is finished as at its normal end.
-  RunLoopUntil([&] { return completed || StopRequested(); }, ms);
+  // The length asked for is the clip's, so the frame clock ends it: the wall
+  // clock also counts the graph's start, before the first frame. Ends early
+  // when the recording stops by itself or a signal asks to end; then it is
+  // finished as at its normal end.
+  RunLoopUntil([&] { return completed || StopRequested() || engine.RecordingElapsedSeconds() >= seconds; },
+               ms + kLateFramesGraceMs);
   // Completed before its time unasked: a device went away.
   const bool endedEarly = completed && !StopRequested();
   if (!completed) engine.StopRecording();

@@ -66,3 +66,21 @@ TEST(HeadlessRecording, ADiskThatFillsEndsItWithAFinishedFileAndOneLineSayingSo)
   EXPECT_GT(orvex::test::ContainerDuration(file), 0.9) << "the header and index were written";
   EXPECT_EQ(orvex::test::DecodeErrors(file), "");
 }
+
+// The seconds asked for are the clip's: the graph's start is not counted in
+// them, and the frames that arrive while it stops are a few at most.
+TEST(HeadlessRecording, TheClipIsAsLongAsAsked) {
+  orvex::media::testdevices::SetDefaultDevices(true);
+  SettingsFolder settings;
+  QCoreApplication::processEvents();
+  orvex::test::TempDir videos;
+  const std::string file = (videos / "clip.avi").string();
+  testing::internal::CaptureStderr();
+  const int exitCode = RecordHeadless(App(), file, 1.5);
+  const std::string said = testing::internal::GetCapturedStderr();
+  App().DestroyForms();
+  orvex::media::testdevices::SetDefaultDevices(false);
+  ASSERT_EQ(exitCode, 0) << said;
+  EXPECT_GE(orvex::test::ContainerDuration(file), 1.5);
+  EXPECT_LT(orvex::test::ContainerDuration(file), 1.7);
+}
