@@ -198,6 +198,37 @@ bool TGraphBuilder::EnsureRgb(GstElement*& tail, TChainFormat& format, const std
   return true;
 }
 
+// The planar YUV a grabber may take instead of RGB.
+bool TGraphBuilder::EnsureI420(GstElement*& tail, TChainFormat& format) {
+  if (!EnsureRaw(tail, format, "")) return false;
+  GstElement* convert = Converter("Color Space Converter");
+  GstElement* filter = g_.Make("capsfilter", "YUV Format");
+  if (!convert || !filter || !g_.Link(tail, convert)) return Fail("cannot convert to I420");
+  const orvex::media::CapsPtr caps(gst_caps_from_string("video/x-raw,format=I420"));
+  g_object_set(filter, "caps", caps.get(), nullptr);
+  if (!g_.Link(convert, filter)) return Fail("cannot convert to I420");
+  tail = filter;
+  return true;
+}
+
+// A compressed recording whose grabber has no transform in front of it keeps
+// the camera's YUV (decoded MJPG is I420 already) on its way to the encoder:
+// the grabber converts to RGB only the frames whose pixels are wanted. A
+// camera that sends RGB keeps it.
+bool TGraphBuilder::CaptureGrabberTakesYuv() const {
+  const std::string& subtype = s_.DeviceSubtype;
+  return s_.GrabberOnCapture() && s_.CompressVideo() && s_.Deinterlacing != di_HalfSize &&
+         s_.Rotation == rt_0_deg && subtype.rfind("RGB", 0) != 0;
+}
+
+// Drops the frames of a window nobody watches (TVdvWorker::UpdatePreviewValve).
+bool TGraphBuilder::AddPreviewValve(GstElement*& tail) {
+  GstElement* valve = g_.Make("valve", "Preview Valve");
+  if (!valve || !g_.Link(tail, valve)) return Fail("cannot add the preview valve");
+  parts_.PreviewValve = tail = valve;
+  return true;
+}
+
 bool TGraphBuilder::AddTransform(GstElement*& tail, bool halfSize) {
   vdv_filters::TTransformParams params;
   params.Context = in_.Engine;
@@ -344,9 +375,7 @@ bool TGraphBuilder::BuildPreviewChain() {
   GstElement* tail = video_;
   TChainFormat format = format_;
   // Ahead of decoding and converting, so a hidden preview costs nothing past the device.
-  GstElement* valve = g_.Make("valve", "Preview Valve");
-  if (!valve || !g_.Link(tail, valve)) return Fail("cannot add the preview valve");
-  parts_.PreviewValve = tail = valve;
+  if (!AddPreviewValve(tail)) return false;
   if (s_.FrameGrabber != fg_CaptureStream)
     return AddProcessing(tail, format, s_.GrabberOnPreview()) && FinishPreviewSide(tail, format, false, "");
   // The grabber gets a copy of its own; the window shows the frames unprocessed.
@@ -400,7 +429,11 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   if (host_.Report(!video_, sv_Trace, "Capture pin not assigned", e_pin_not_found)) return false;
   GstElement* tail = video_;
   TChainFormat format = format_;
-  if (!AddProcessing(tail, format, s_.GrabberOnCapture())) return false;
+  if (CaptureGrabberTakesYuv()) {
+    if (!EnsureI420(tail, format) || !AddGrabber(tail, vdv_filters::gm_RGB)) return false;
+  } else if (!AddProcessing(tail, format, s_.GrabberOnCapture())) {
+    return false;
+  }
   GstElement* tee = g_.Make("tee", "Smart Tee");
   GstElement* preview = Queue("Smart Tee Preview", TQueueKind::Preview);
   GstElement* capture =
@@ -409,6 +442,8 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
     return false;
   const bool grabberOnPreviewOnly = s_.FrameGrabber == fg_PreviewStream ||
                                     (s_.FrameGrabber == fg_BothStreams && s_.RecordingInNativeFormat);
+  // The frame clock runs on the capture side only when the grabber is there.
+  if (s_.GrabberOnCapture() && !grabberOnPreviewOnly && !AddPreviewValve(preview)) return false;
   if (!FinishPreviewSide(preview, format, grabberOnPreviewOnly, " 2")) return false;
 
   // The capture side: compressor, then the AVI writer.

@@ -102,6 +102,9 @@ class TGraphBuilder {
   bool ApplyAudioFormat(GstElement*& tail);
   bool EnsureRaw(GstElement*& tail, TChainFormat& format, const std::string& suffix);
   bool EnsureRgb(GstElement*& tail, TChainFormat& format, const std::string& suffix);
+  bool EnsureI420(GstElement*& tail, TChainFormat& format);
+  bool CaptureGrabberTakesYuv() const;
+  bool AddPreviewValve(GstElement*& tail);
   bool AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber);
   bool AddTransform(GstElement*& tail, bool halfSize);
   bool AddGrabber(GstElement*& tail, int mode);

@@ -16,7 +16,7 @@ platform/dialogs:   platform/kernel
 imaging:
 settings:           platform/registry platform/kernel
 widgets:            platform/media platform/dialogs platform/kernel
-engine/filters:     platform/gdi platform/kernel
+engine/filters:     platform/gdi platform/kernel platform/media
 engine/recovery:
 engine:             engine/filters engine/recovery imaging widgets platform/kernel platform/registry platform/gdi platform/media platform/dialogs
 preview:            engine settings imaging widgets platform/kernel platform/gdi platform/media platform/dialogs

@@ -73,8 +73,9 @@ struct TGrabberParams;
 // Called once per frame by the mode-8 grabber, on its streaming thread,
 // after the grabber applied the processing block to the frame's pixels.
 // `sampleStart` is the frame's running time in 100-ns units; `sample` is the
-// frame's GstBuffer (valid during the call); `bitmap` is never null for a
-// real frame; `dc` may be null.
+// frame's GstBuffer (valid during the call); `bitmap` is null (and so are the
+// description's pixels) only for a YUV frame passed on without its pixels,
+// as the block's PixelUse allowed; `dc` may be null.
 using TFrameCallback = void (*)(TGrabberParams* block, std::int64_t sampleStart, std::uint32_t ignored1,
                                 std::uint32_t ignored2, void* sample, std::int32_t length, void* bitmap,
                                 void* dc, const TFrameDescription* frame);
@@ -90,6 +91,12 @@ inline constexpr std::uint8_t kNotCaptureSource = 0;
 inline constexpr std::uint8_t kIsCaptureSource = 1;
 
 inline constexpr std::int32_t kGrabberFixedValue = 5;
+
+// What the engine's frame callback will do with the next frame's pixels. A
+// grabber on YUV frames converts them to RGB only for a callback that reads
+// them, and back only for one that may write them. Zero, what an engine that
+// never sets it leaves, is the safe choice.
+enum TPixelUse : std::uint8_t { pu_ReadWrite = 0, pu_Read = 1, pu_None = 2 };
 
 // One per grabber instance, owned by the module; the engine fills it in.
 struct TGrabberParams {
@@ -108,6 +115,7 @@ struct TGrabberParams {
   std::int32_t Reserved = 0;
   std::int32_t Version = 0;  // written by the module
   std::uint8_t CaptureSource = kNotCaptureSource;
+  std::uint8_t PixelUse = pu_ReadWrite;  // after the fixed layout; written by the engine per frame
 };
 
 // Given to a transform instance once, right after it is created.

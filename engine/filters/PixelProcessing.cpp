@@ -360,14 +360,23 @@ void TPixelProcessor::Process(const TProcessingBlock& block, std::uint8_t* pixel
   if (block.FullSizeDeinterlace) DeinterlaceFullSize(pixels, stride, width_, height_, bytesPerPixel_);
   if (block.FlipHorizontal) FlipHorizontal(pixels, stride, width_, height_, bytesPerPixel_);
   if (block.FlipVertical) FlipVertical(pixels, stride, width_, height_, bytesPerPixel_);
+  if (UpdateMatrix(block)) return;
+  for (int y = 0; y < height_; ++y) colorRow_(matrix_, pixels + y * stride, width_);
+}
+
+bool TPixelProcessor::UpdateMatrix(const TProcessingBlock& block) {
   const TColorSettings wanted{block.Brightness, block.Contrast,       block.Saturation,
                               block.Hue,        block.GrayScale != 0, block.InvertColors != 0};
   if (!(wanted == settings_)) {
     settings_ = wanted;
     matrix_ = BuildColorMatrix(wanted);
   }
-  if (matrix_.identity) return;
-  for (int y = 0; y < height_; ++y) colorRow_(matrix_, pixels + y * stride, width_);
+  return matrix_.identity;
+}
+
+bool TPixelProcessor::Changes(const TProcessingBlock& block) {
+  if (block.FullSizeDeinterlace || block.FlipHorizontal || block.FlipVertical) return true;
+  return !UpdateMatrix(block);
 }
 
 }  // namespace vdv_filters

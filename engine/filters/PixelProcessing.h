@@ -64,8 +64,13 @@ class TPixelProcessor {
   void Configure(int bytesPerPixel, int width, int height);
   bool configured() const { return bytesPerPixel_ != 0; }
   void Process(const TProcessingBlock& block, std::uint8_t* pixels, std::ptrdiff_t stride);
+  // Whether Process() would change any pixel of a frame.
+  bool Changes(const TProcessingBlock& block);
 
  private:
+  // Rebuilds the matrix when the block's colour values changed; whether it is the identity.
+  bool UpdateMatrix(const TProcessingBlock& block);
+
   int bytesPerPixel_ = 0, width_ = 0, height_ = 0;
   TColorRowFn colorRow_ = nullptr;
   TColorSettings settings_;

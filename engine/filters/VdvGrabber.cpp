@@ -7,6 +7,7 @@
 
 #include "engine/filters/HResult.h"
 #include "engine/filters/PixelProcessing.h"
+#include "engine/filters/YuvRoundTrip.h"
 
 GST_DEBUG_CATEGORY_STATIC(orvex_vdv_grabber_debug);
 #define GST_CAT_DEFAULT orvex_vdv_grabber_debug
@@ -45,6 +46,8 @@ struct GrabberState {
   // Streaming thread only (set_caps and transform_ip).
   GstVideoInfo info{};
   TPixelProcessor processor;
+  bool yuv = false;  // I420 frames, worked on in RGB only when something needs their pixels
+  TYuvRoundTrip roundTrip;
 };
 
 struct OrvexVdvGrabber {
@@ -66,20 +69,25 @@ GstStaticPadTemplate g_srcTemplate =
     GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
 
 // Mode 8 works on the RGB format the engine chose for it, or on either when
-// the block names neither.
-GstCaps* RgbCaps(GrabberState& st) {
+// the block names neither; or on I420, which it turns into that RGB only for
+// the frames whose pixels are wanted.
+GstCaps* ModifyCaps(GrabberState& st) {
   switch (Load(st.params.RGBFormat)) {
-    case gf_RGB32: return gst_caps_from_string("video/x-raw, format=(string)BGRx");
-    case gf_RGB24: return gst_caps_from_string("video/x-raw, format=(string)BGR");
-    default: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, BGR }");
+    case gf_RGB32: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, I420 }");
+    case gf_RGB24: return gst_caps_from_string("video/x-raw, format=(string){ BGR, I420 }");
+    default: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, BGR, I420 }");
   }
+}
+
+GstVideoFormat WorkingRgb(GrabberState& st) {
+  return Load(st.params.RGBFormat) == gf_RGB24 ? GST_VIDEO_FORMAT_BGR : GST_VIDEO_FORMAT_BGRx;
 }
 
 GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection, GstCaps* caps, GstCaps* filter) {
   GrabberState& st = State(trans);
   GstCaps* result = gst_caps_ref(caps);
   if (st.mayModify) {
-    g_autoptr(GstCaps) rgb = RgbCaps(st);
+    g_autoptr(GstCaps) rgb = ModifyCaps(st);
     gst_caps_take(&result, gst_caps_intersect_full(rgb, caps, GST_CAPS_INTERSECT_FIRST));
   }
   if (filter != nullptr)
@@ -92,10 +100,13 @@ gboolean SetCaps(GstBaseTransform* trans, GstCaps* incaps, GstCaps*) {
   if (!st.mayModify) return TRUE;
   GstVideoInfo info;
   if (!gst_video_info_from_caps(&info, incaps)) return FALSE;
+  st.yuv = GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_I420;
+  if (st.yuv && !st.roundTrip.Configure(info, WorkingRgb(st))) return FALSE;
+  const GstVideoInfo& rgb = st.yuv ? st.roundTrip.RgbInfo() : info;
   int bytesPerPixel = 0;
-  if (GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGRx)
+  if (GST_VIDEO_INFO_FORMAT(&rgb) == GST_VIDEO_FORMAT_BGRx)
     bytesPerPixel = 4;
-  else if (GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR)
+  else if (GST_VIDEO_INFO_FORMAT(&rgb) == GST_VIDEO_FORMAT_BGR)
     bytesPerPixel = 3;
   else
     return FALSE;
@@ -127,13 +138,9 @@ TFrameDescription Describe(const GstVideoFrame& frame) {
   return d;
 }
 
-void GrabFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
-  GstVideoFrame frame;
-  if (!gst_video_frame_map(&frame, &st.info, buffer, GST_MAP_READWRITE)) {
-    GST_WARNING_OBJECT(trans, "cannot map a frame for writing; passed on untouched");
-    return;
-  }
-  const TProcessingBlock block = LoadBlock(st.params.Processing);
+// The adjustments, then the frame callback, on an RGB frame.
+void ProcessAndHandOver(GstBaseTransform* trans, GrabberState& st, const TProcessingBlock& block,
+                        GstVideoFrame& frame, GstBuffer* buffer) {
   if (block.ProcessingActive == 1)
     st.processor.Process(block, static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
                          GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
@@ -142,14 +149,59 @@ void GrabFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
     callback(&st.params, SampleStart(trans, buffer), 0, 0, buffer,
              static_cast<std::int32_t>(gst_buffer_get_size(buffer)), d.Pixels, nullptr, &d);
   }
+}
+
+void GrabFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
+  GstVideoFrame frame;
+  if (!gst_video_frame_map(&frame, &st.info, buffer, GST_MAP_READWRITE)) {
+    GST_WARNING_OBJECT(trans, "cannot map a frame for writing; passed on untouched");
+    return;
+  }
+  ProcessAndHandOver(trans, st, LoadBlock(st.params.Processing), frame, buffer);
   gst_video_frame_unmap(&frame);
+}
+
+// The frame callback of an I420 frame whose pixels nobody wants: its size and
+// time, no pixels.
+void HandOverWithoutPixels(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
+  TFrameCallback callback = Load(st.params.FrameCallback);
+  if (!callback) return;
+  TFrameDescription d;
+  d.Dib.dsBm.bmWidth = d.Dib.dsBmih.biWidth = GST_VIDEO_INFO_WIDTH(&st.info);
+  d.Dib.dsBm.bmHeight = GST_VIDEO_INFO_HEIGHT(&st.info);
+  d.Dib.dsBmih.biHeight = -GST_VIDEO_INFO_HEIGHT(&st.info);
+  callback(&st.params, SampleStart(trans, buffer), 0, 0, buffer,
+           static_cast<std::int32_t>(gst_buffer_get_size(buffer)), nullptr, nullptr, &d);
+}
+
+// I420: into RGB only when the adjustments or the engine want the pixels,
+// and back only when either may have changed them.
+void GrabYuvFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
+  const TProcessingBlock block = LoadBlock(st.params.Processing);
+  const bool adjusts = block.ProcessingActive == 1 && st.processor.Changes(block);
+  const std::uint8_t use = Load(st.params.PixelUse);
+  if (!adjusts && use == pu_None) return HandOverWithoutPixels(trans, st, buffer);
+  const bool writes = adjusts || use == pu_ReadWrite;
+  GstVideoFrame yuv, rgb;
+  if (!gst_video_frame_map(&yuv, &st.info, buffer, writes ? GST_MAP_READWRITE : GST_MAP_READ)) {
+    GST_WARNING_OBJECT(trans, "cannot map a frame; passed on untouched");
+    return;
+  }
+  if (st.roundTrip.ToRgb(yuv, rgb)) {
+    ProcessAndHandOver(trans, st, block, rgb, buffer);
+    if (writes && !st.roundTrip.FromRgb(rgb, yuv)) GST_WARNING_OBJECT(trans, "cannot convert a frame back");
+    TYuvRoundTrip::Unmap(rgb);
+  } else {
+    GST_WARNING_OBJECT(trans, "cannot convert a frame to RGB; passed on untouched");
+  }
+  gst_video_frame_unmap(&yuv);
 }
 
 GstFlowReturn TransformIp(GstBaseTransform* trans, GstBuffer* buffer) {
   GrabberState& st = State(trans);
   switch (st.mode.load(std::memory_order_relaxed)) {
     case gm_RGB:
-      if (st.mayModify) GrabFrame(trans, st, buffer);
+      if (st.mayModify) (st.yuv ? GrabYuvFrame : GrabFrame)(trans, st, buffer);
       break;
     case gm_Notify:
       if (TNotifyCallback notify = Load(st.params.NotifyCallback))

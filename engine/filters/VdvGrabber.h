@@ -2,7 +2,10 @@
 // The frame grabber element ("OrvexVdvGrabber"): in place on the streaming
 // thread. A grabber made with `mayModify` works in mode 8 on BGR or BGRx frames:
 // it applies the processing block of its parameter block, then hands the frame
-// to the frame callback as a DIB section over the buffer's own pixels. The
+// to the frame callback as a DIB section over the buffer's own pixels. On I420
+// frames it does the same on an RGB copy, converted back where it may have
+// changed, and only when the adjustments or the block's PixelUse want the
+// pixels; otherwise the callback gets the frame without pixels. The
 // others accept any caps and never touch a buffer: mode 2 calls the notify
 // callback once per buffer, mode 0 the sample callback, the rest do nothing.
 

@@ -118,7 +118,8 @@ void CopyProcessingBlock(TVdvWorker& w, vdv_filters::TProcessingBlock& block) {
 void OnFrame(vdv_filters::TGrabberParams* block, std::int64_t, std::uint32_t, std::uint32_t, void*,
              std::int32_t, void* bitmap, void*, const vdv_filters::TFrameDescription* frame) {
   auto* w = static_cast<TVdvWorker*>(block->Context);
-  if (!w || !frame || !bitmap) return;
+  // A frame without a bitmap came without pixels: it still counts.
+  if (!w || !frame || (bitmap && !frame->Pixels)) return;
   w->FrameArrived(*block, *frame);
 }
 
@@ -159,6 +160,18 @@ void TVdvWorker::FrameArrived(vdv_filters::TGrabberParams& block,
   const TFrameInfo& info = Frames.AdvanceCurrent(ClockNow());
   if (State == es_Recording) RecordingElapsed100ns = info.FrameTime;
   const bool eligible = Frames.Free() && block.CaptureSource == vdv_filters::kIsCaptureSource;
+  // What the grabber of YUV frames must convert for the next one: a capture
+  // asked for now is served from the frame after this.
+  std::atomic_ref<std::uint8_t>(block.PixelUse)
+      .store(OverlayNeeded             ? vdv_filters::pu_ReadWrite
+             : Frames.CaptureWaiting() ? vdv_filters::pu_Read
+                                       : vdv_filters::pu_None,
+             std::memory_order_relaxed);
+  if (!frame.Pixels) {
+    if (eligible) Frames.HandOver(nullptr);
+    if (GraphRunning && eligible) MarkFramePending();
+    return;
+  }
   const bool capture = eligible && Frames.CaptureWaiting();
 
   orvex::gdi::Bitmap bitmap;

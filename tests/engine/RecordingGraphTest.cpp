@@ -10,12 +10,15 @@
 #include "engine/TLog.h"
 #include "engine/recovery/RecordingJournal.h"
 #include "engine/recovery/UnfinishedRecordings.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/kernel/DiskSpace.h"
 #include "platform/kernel/ExclusiveFileLock.h"
 #include "platform/media/Compressors.h"
 #include "platform/media/Media.h"
+#include "platform/media/VideoConvert.h"
 #include "platform/media/testdevices/TestPattern.h"
 #include "tests/engine/GraphFixture.h"
+#include "tests/support/EngineProbe.h"
 #include "tests/support/FfmpegDecode.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/TmpfsMount.h"
@@ -474,4 +477,69 @@ TEST_F(RecordingTest, EveryMjpegEncoderKeepsTheColoursOfHdFrames) {
     }
   }
   EXPECT_GE(encoders, 2) << compressors.size() << " compressors listed";
+}
+
+// A webcam: the test camera offering MJPG alone, as one without RGB does.
+class WebcamRecordingTest : public RecordingTest {
+ protected:
+  void SetUp() override {
+    setenv("ORVEX_TEST_CAMERA_FORMATS", "MJPG", 1);
+    orvex::media::testdevices::SetDefaultDevices(false);  // plugged again by the fixture, MJPG only
+    RecordingTest::SetUp();
+  }
+  void TearDown() override {
+    RecordingTest::TearDown();
+    unsetenv("ORVEX_TEST_CAMERA_FORMATS");
+    orvex::media::testdevices::SetDefaultDevices(false);
+    orvex::media::testdevices::SetDefaultDevices(true);
+  }
+};
+
+// Decoded MJPG goes to the encoder as it is, unless something works on the
+// pixels: then the adjustments are in the file all the same.
+TEST_F(WebcamRecordingTest, FramesReachTheEncoderUnconvertedUnlessTheirPixelsAreWorkedOn) {
+  using orvex::media::testdevices::TestPattern;
+  const auto compressors = TextLines(engine->VideoCompressors());
+  const auto jpeg = std::find_if(compressors.begin(), compressors.end(),
+                                 [](const std::string& c) { return c.find("JPEG") != std::string::npos; });
+  if (jpeg == compressors.end()) GTEST_SKIP() << "no JPEG encoder installed";
+  engine->setVideoInput(orvex::media::testdevices::kInputSVideo);  // still colour bars
+  engine->setCompressionMode(cm_CompressOnTheFly);
+  engine->setCompressionType(ct_Video);
+  engine->setVideoCompressor(static_cast<int>(jpeg - compressors.begin()));
+  for (const int brightness : {0, 60}) {
+    SCOPED_TRACE("brightness " + std::to_string(brightness));
+    engine->setVideoProcessing_Brightness(brightness);
+    const fs::path file = storage / ("webcam" + std::to_string(brightness) + ".avi");
+    engine->setRecordingFileName(file.string());
+    events.completed.clear();
+    ASSERT_TRUE(engine->StartRecording());
+    ASSERT_TRUE(WaitUntil([&] { return engine->RecordingElapsedSeconds() >= 0.3; }, 15000));
+    unsigned long long conversions = 0;
+    for (const char* name : {"Color Space Converter", "VIDC Converter"}) {
+      GstElement* converter = EngineProbe(*engine).GraphElement(name);
+      ASSERT_NE(converter, nullptr) << name;
+      const auto counts = orvex::media::VideoConvertCounts(converter);
+      conversions += counts.fast + counts.general;
+    }
+    EXPECT_EQ(conversions, 0u) << "a frame of the recording was converted outside the grabber";
+    int capturedWidth = 0;
+    engine->setOnFrameCaptureCompleted(
+        [&](VOduduDudiviv*, const TFrameData& data, TFrameCaptureDest, const std::string&, bool) {
+          capturedWidth = data.Bitmap ? data.Bitmap->Width() : -1;
+        });
+    ASSERT_TRUE(engine->CaptureFrame(fc_TBitmap, ""));
+    EXPECT_TRUE(WaitUntil([&] { return capturedWidth != 0; }, 5000));
+    EXPECT_EQ(capturedWidth, engine->VideoWidth()) << "a capture during the recording got its frame";
+    engine->StopRecording();
+    ASSERT_TRUE(WaitUntil([&] { return !events.completed.empty(); }, 5000));
+    const auto picture = orvex::test::DecodeWithFfmpeg(file);
+    ASSERT_TRUE(picture.ok()) << picture.error;
+    for (int bar = 0; bar < TestPattern::kBarCount; ++bar) {
+      const int x = (2 * bar + 1) * picture.width / (2 * TestPattern::kBarCount), y = picture.height / 3;
+      const auto want = TestPattern::Expected(false, 0, picture.width, picture.height, x, y);
+      const std::uint8_t* got = picture.At(x, y);
+      EXPECT_NEAR(got[1], std::min(255, want.g + brightness), 8) << "bar " << bar;
+    }
+  }
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/BoundDevices.h"
+#include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
 #include "engine/frames/VideoRenderer.h"
@@ -56,6 +57,10 @@ class EngineProbe {
   // A new reference to the newest frame shown, or nullptr.
   GstSample* NewestFrame() const { return w_.FrameSlot->Newest().release(); }
   std::uint64_t FramesShown() const { return w_.FrameSlot->FramesShown(); }
+  // The element of the running graph by its name, or nullptr (no reference added).
+  GstElement* GraphElement(const std::string& name) const {
+    return w_.Graph ? w_.Graph->Find(name) : nullptr;
+  }
 
  private:
   TVdvWorker& w_;

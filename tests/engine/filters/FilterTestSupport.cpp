@@ -78,11 +78,14 @@ std::vector<std::uint8_t> VisibleBytes(GstBuffer* buffer, const GstVideoInfo& in
     ADD_FAILURE() << "cannot map frame";
     return out;
   }
-  const int rowBytes = GST_VIDEO_FRAME_WIDTH(&frame) * GST_VIDEO_FRAME_COMP_PSTRIDE(&frame, 0);
-  const auto* data = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-  for (int y = 0; y < GST_VIDEO_FRAME_HEIGHT(&frame); ++y) {
-    const auto* row = data + y * GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-    out.insert(out.end(), row, row + rowBytes);
+  // Plane after plane; in the formats tested, plane i holds component i.
+  for (guint p = 0; p < GST_VIDEO_FRAME_N_PLANES(&frame); ++p) {
+    const int rowBytes = GST_VIDEO_FRAME_COMP_WIDTH(&frame, p) * GST_VIDEO_FRAME_COMP_PSTRIDE(&frame, p);
+    const auto* data = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, p));
+    for (int y = 0; y < GST_VIDEO_FRAME_COMP_HEIGHT(&frame, p); ++y) {
+      const auto* row = data + y * GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p);
+      out.insert(out.end(), row, row + rowBytes);
+    }
   }
   gst_video_frame_unmap(&frame);
   return out;

@@ -35,7 +35,7 @@ GstVideoInfo VideoInfo(const char* format, int width, int height);
 
 // A buffer of `info`'s layout with random pixels (padding bytes random too).
 GstBuffer* RandomFrame(const GstVideoInfo& info, unsigned seed);
-// The visible bytes of a frame, row after row without padding.
+// The visible bytes of a frame, row after row and plane after plane, without padding.
 std::vector<std::uint8_t> VisibleBytes(GstBuffer* buffer, const GstVideoInfo& info);
 std::vector<std::uint8_t> RandomBytes(std::size_t n, unsigned seed);
 

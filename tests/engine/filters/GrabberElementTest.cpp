@@ -30,6 +30,7 @@ void OnFrame(TGrabberParams* block, std::int64_t start, std::uint32_t, std::uint
   ++r.frames;
   r.frame = *frame;
   r.start = start, r.sample = sample, r.length = length, r.bitmap = bitmap, r.dc = dc;
+  if (!frame->Pixels) return;  // a YUV frame whose pixels nobody wanted
   r.firstByte = frame->Pixels[0];
   if (r.draw)
     std::memset(frame->Dib.dsBm.bmBits, 0x42,
@@ -170,7 +171,8 @@ TEST(GrabberElement, Mode8TakesOnlyItsRgbFormat) {
     const char* format;
     bool accepted;
   } cases[] = {{gf_RGB32, "BGRx", true},  {gf_RGB32, "BGR", false}, {gf_RGB24, "BGR", true},
-               {gf_RGB24, "BGRx", false}, {0, "BGR", true},         {0, "I420", false}};
+               {gf_RGB24, "BGRx", false}, {0, "BGR", true},         {0, "I420", true},
+               {gf_RGB32, "YUY2", false}, {gf_RGB32, "NV12", false}};
   for (const auto& c : cases) {
     TRecorder r;
     GstElement* grabber = test::NewGrabber(true);
@@ -180,6 +182,56 @@ TEST(GrabberElement, Mode8TakesOnlyItsRgbFormat) {
     const GstFlowReturn flow = gst_harness_push(hs, test::RandomFrame(info, 3));
     EXPECT_EQ(flow, c.accepted ? GST_FLOW_OK : GST_FLOW_NOT_NEGOTIATED) << c.rgbFormat << " " << c.format;
     EXPECT_EQ(r.frames, c.accepted ? 1 : 0);
+    gst_harness_teardown(hs);
+    gst_object_unref(grabber);
+  }
+}
+
+// I420 frames go into RGB only for those who want their pixels, and come
+// back changed only from those who may change them.
+TEST(GrabberElement, Mode8OnI420ConvertsOnlyWhatIsWanted) {
+  struct Case {
+    const char* name;
+    std::uint8_t use;
+    int brightness;
+    bool draw;     // the callback paints the first row
+    bool pixels;   // the callback got RGB pixels
+    bool changed;  // the frame that goes on differs
+  } cases[] = {{"nobody", pu_None, 0, false, false, false},
+               {"a capture", pu_Read, 0, true, true, false},
+               {"an overlay", pu_ReadWrite, 0, true, true, true},
+               {"the adjustments", pu_None, 255, false, true, true}};
+  const int w = 35, h = 17, chroma = 18 * 9;
+  const GstVideoInfo info = test::VideoInfo("I420", w, h);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRecorder r;
+    r.draw = c.draw;
+    GstElement* grabber = test::NewGrabber(true);
+    TGrabberParams* block = Wire(grabber, gm_RGB, r);
+    block->PixelUse = c.use;
+    block->Processing.Brightness = c.brightness;
+    GstHarness* hs = test::HarnessFor(grabber, test::VideoCaps("I420", w, h));
+    GstBuffer* in = test::RandomFrame(info, 5);
+    const auto original = test::VisibleBytes(in, info);
+    GstBuffer* out = gst_harness_push_and_pull(hs, in);
+    ASSERT_NE(out, nullptr);
+    const auto got = test::VisibleBytes(out, info);
+    EXPECT_EQ(r.frames, 1) << "every frame reaches the callback";
+    EXPECT_EQ(r.bitmap != nullptr, c.pixels);
+    EXPECT_EQ(r.frame.Dib.dsBm.bmWidth, w);
+    EXPECT_EQ(r.frame.Dib.dsBmih.biHeight, -h);
+    if (c.pixels) {
+      EXPECT_EQ(r.frame.Dib.dsBm.bmBitsPixel, 32);
+    }
+    EXPECT_EQ(got != original, c.changed);
+    if (c.brightness == 255) {  // white: limited-range luma at the top, neutral chroma
+      for (int i = 0; i < w * h; ++i) ASSERT_EQ(got[i], 235) << i;
+      for (int i = w * h; i < w * h + 2 * chroma; ++i) ASSERT_NEAR(got[i], 128, 1) << i;
+    } else if (c.changed) {  // the painted row, grey 66, reached the frame's luma
+      for (int x = 0; x < w; ++x) ASSERT_NEAR(got[x], 73, 1) << x;
+    }
+    gst_buffer_unref(out);
     gst_harness_teardown(hs);
     gst_object_unref(grabber);
   }
