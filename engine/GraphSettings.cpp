@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+int DisplayBitsPerPixel(int depth) { return depth == 24 ? 32 : depth; }
+
 void ChooseGrabberFormat(int displayDepth, TFrameGrabberRGBFormat format,
                          const std::vector<std::string>& subtypes, const std::string& selected,
                          std::string& deviceSubtype, int& grabberFormat) {

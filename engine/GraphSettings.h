@@ -45,6 +45,10 @@ struct TGraphSettings {
   }
 };
 
+// The bits a pixel of a display of `depth` takes: X keeps depth-24 pixels in
+// 32 bits, as the windows' own images do, so RGB32 is what shows at no cost.
+int DisplayBitsPerPixel(int depth);
+
 // The grabber's RGB format and the device subtype for a display depth and
 // the device's subtypes; `selected` is kept when the device offers no RGB.
 void ChooseGrabberFormat(int displayDepth, TFrameGrabberRGBFormat format,

@@ -32,7 +32,7 @@ bool FromElement(GstMessage* message, GstElement* element) {
 
 int DisplayDepth() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->depth() : 32;
+  return screen ? DisplayBitsPerPixel(screen->depth()) : 32;
 }
 
 std::string YesNo(bool on) { return on ? ": YES" : ": no"; }

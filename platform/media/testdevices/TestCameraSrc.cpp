@@ -407,6 +407,10 @@ GstCaps* NewCameraCaps() {
                             : gst_structure_new_empty("image/jpeg");
       gst_structure_set(s, "width", G_TYPE_INT, width, "height", G_TYPE_INT, height, "pixel-aspect-ratio",
                         GST_TYPE_FRACTION, 1, 1, nullptr);
+      // What a USB webcam's YUY2 says through v4l2src at every size: BT.601
+      // in limited range (sRGB transfer, BT.709 primaries).
+      if (format != nullptr && std::string(format) == "YUY2")
+        gst_structure_set(s, "colorimetry", G_TYPE_STRING, "2:4:7:1", nullptr);
       GValue rates = G_VALUE_INIT, rate = G_VALUE_INIT;
       gst_value_list_init(&rates, 2);
       g_value_init(&rate, GST_TYPE_FRACTION);

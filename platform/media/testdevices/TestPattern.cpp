@@ -14,9 +14,10 @@ struct Yuv {
 
 std::uint8_t Clamp8(double v) { return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
 
-// Only called for whole spans (bars, the block), never per pixel.
-Yuv ToYuv(Rgb c, bool bt709, bool fullRange) {
-  const double kr = bt709 ? 0.2126 : 0.299, kb = bt709 ? 0.0722 : 0.114, kg = 1.0 - kr - kb;
+// BT.601 at every size, as webcams send. Only called for whole spans (bars,
+// the block), never per pixel.
+Yuv ToYuv(Rgb c, bool fullRange) {
+  const double kr = 0.299, kb = 0.114, kg = 1.0 - kr - kb;
   const double y = kr * c.r + kg * c.g + kb * c.b;
   const double pb = (c.b - y) / (2.0 * (1.0 - kb)), pr = (c.r - y) / (2.0 * (1.0 - kr));
   if (fullRange) return {Clamp8(y), Clamp8(128.0 + pb), Clamp8(128.0 + pr)};
@@ -81,7 +82,6 @@ Rgb TestPattern::Expected(bool moving, std::uint64_t frame, int width, int heigh
 void TestPattern::Configure(PixelLayout layout, int width, int height) {
   layout_ = layout;
   g_ = Measure(width, height);
-  bt709_ = height > 576;  // what GStreamer assumes for YUV caps without colorimetry
   for (int v = 0; v < 256; ++v) limitedY_[v] = static_cast<std::uint8_t>(16 + (v * 219 + 127) / 255);
 
   for (int p = 0; p < 3; ++p) {
@@ -109,7 +109,7 @@ void TestPattern::FillSpan(int plane, std::uint8_t* row, int x0, int x1, Rgb c) 
   if (x1 <= x0) return;
   switch (layout_) {
     case PixelLayout::YUY2: {
-      const Yuv yuv = ToYuv(c, bt709_, false);
+      const Yuv yuv = ToYuv(c, false);
       for (int x = x0; x < x1; x += 2) {
         std::uint8_t* px = row + 2 * x;
         px[0] = yuv.y, px[1] = yuv.u, px[2] = yuv.y, px[3] = yuv.v;
@@ -124,7 +124,7 @@ void TestPattern::FillSpan(int plane, std::uint8_t* row, int x0, int x1, Rgb c) 
         row[4 * x] = c.b, row[4 * x + 1] = c.g, row[4 * x + 2] = c.r, row[4 * x + 3] = 255;
       break;
     case PixelLayout::Yuv420Full: {
-      const Yuv yuv = ToYuv(c, false, true);
+      const Yuv yuv = ToYuv(c, true);
       if (plane == 0)
         std::memset(row + x0, yuv.y, static_cast<size_t>(x1 - x0));
       else

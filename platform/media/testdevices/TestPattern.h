@@ -58,7 +58,6 @@ class TestPattern {
 
   PixelLayout layout_ = PixelLayout::BGRx;
   Geometry g_;
-  bool bt709_ = false;
   std::uint8_t limitedY_[256] = {};  // grey level to limited-range luma
   // Per plane: the bars row (fixed), the bars row with the block, the ramp row.
   std::vector<std::uint8_t> barsRow_[3], blockRow_[3], rampRow_[3];

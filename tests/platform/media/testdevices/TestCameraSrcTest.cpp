@@ -30,7 +30,7 @@ struct FormatCase {
 const FormatCase kFormats[] = {
     {"YUY2", "video/x-raw,format=YUY2", 320, 240},      {"MJPG", "image/jpeg", 320, 240},
     {"RGB24", "video/x-raw,format=BGR", 320, 240},      {"RGB32", "video/x-raw,format=BGRx", 320, 240},
-    {"YUY2_720", "video/x-raw,format=YUY2", 1280, 720},  // HD lines use BT.709
+    {"YUY2_720", "video/x-raw,format=YUY2", 1280, 720},  // BT.601 as at every size
 };
 
 bool IsJpeg(const FormatCase& c) { return std::string(c.caps) == "image/jpeg"; }
