@@ -76,7 +76,7 @@ void FreeSlot(gpointer data, GClosure*) { delete static_cast<std::shared_ptr<TVi
 }  // namespace
 
 // A fakesink behind a caps filter rather than an appsink: an appsink keeps
-// the frame it prerolled on for as long as it runs.
+// the last frame it handed out (in the sample it reuses) until the next one.
 GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot) {
   orvex::media::ElementPtr bin(GST_ELEMENT(gst_object_ref_sink(gst_bin_new(nullptr))));
   GstElement* filter = gst_element_factory_make("capsfilter", "Renderer Format");

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/frames/VideoRenderer.h"
 #include "platform/media/GstPtr.h"
+#include "tests/support/Wait.h"
 
 using orvex::media::BufferPtr;
 using orvex::media::ElementPtr;
@@ -34,8 +36,9 @@ class RendererRun {
   }
   ~RendererRun() { gst_element_set_state(pipeline_.get(), GST_STATE_NULL); }
 
-  // Pushes the frames and waits until the sink has had them all.
-  bool Play() {
+  // Pushes the frames and waits until the sink has had them all (no end of
+  // stream: a running preview never sees one).
+  bool Play(const TVideoFrameSlot& slot) {
     if (!linked_ || gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
       return false;
     for (int i = 0; i < kFrames; ++i) {
@@ -47,22 +50,16 @@ class RendererRun {
       if (flow != GST_FLOW_OK) return false;
       frames.push_back(std::move(frame));
     }
-    GstFlowReturn flow = GST_FLOW_OK;
-    g_signal_emit_by_name(source_, "end-of-stream", &flow);
-    const orvex::media::BusPtr bus(gst_element_get_bus(pipeline_.get()));
-    const orvex::media::MessagePtr message(gst_bus_timed_pop_filtered(
-        bus.get(), 5 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
-    return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS;
+    return orvex::test::WaitUntil([&] { return slot.FramesShown() == static_cast<std::uint64_t>(kFrames); });
   }
 
   // Whether anyone but this test holds frame `i`.
   bool Held(int i) const { return GST_MINI_OBJECT_REFCOUNT_VALUE(frames[i].get()) > 1; }
 
   bool SinkSyncs() const {
-    GstElement* sink = gst_bin_get_by_name(GST_BIN(renderer_), "Renderer Sink");
+    const ElementPtr sink(gst_bin_get_by_name(GST_BIN(renderer_), "Renderer Sink"));
     gboolean sync = FALSE;
-    if (sink) g_object_get(sink, "sync", &sync, nullptr);
-    if (sink) gst_object_unref(sink);
+    if (sink) g_object_get(sink.get(), "sync", &sync, nullptr);
     return sync;
   }
 
@@ -84,13 +81,15 @@ TEST_P(VideoRendererTest, KeepsTheNewestFrameOnlyWhileWatched) {
   auto slot = std::make_shared<TVideoFrameSlot>();
   slot->SetWatched(watched);
   RendererRun run(slot);
-  ASSERT_TRUE(run.Play()) << "the frames did not reach the end";
+  ASSERT_TRUE(run.Play(*slot)) << "the frames did not reach the end";
 
   EXPECT_EQ(slot->FramesShown(), static_cast<std::uint64_t>(kFrames));
   EXPECT_EQ(run.SinkSyncs(), watched) << "frames are held for the clock only for someone who looks";
   for (int i = 0; i + 1 < kFrames; ++i) EXPECT_FALSE(run.Held(i)) << "an older frame is still held: " << i;
   EXPECT_EQ(run.Held(kFrames - 1), watched) << "the newest frame";
-  if (watched) EXPECT_EQ(gst_sample_get_buffer(slot->Newest().get()), run.frames.back().get());
+  if (watched) {
+    EXPECT_EQ(gst_sample_get_buffer(slot->Newest().get()), run.frames.back().get());
+  }
 
   // Hiding the display lets go of the frame; showing it waits for frames' times again.
   slot->SetWatched(false);
@@ -101,5 +100,8 @@ TEST_P(VideoRendererTest, KeepsTheNewestFrameOnlyWhileWatched) {
   EXPECT_TRUE(run.SinkSyncs());
 }
 
-INSTANTIATE_TEST_SUITE_P(Display, VideoRendererTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Watched" : "Hidden"; });
+static std::string DisplayName(const ::testing::TestParamInfo<bool>& param) {
+  return param.param ? "Watched" : "Hidden";
+}
+
+INSTANTIATE_TEST_SUITE_P(Display, VideoRendererTest, ::testing::Values(false, true), DisplayName);
