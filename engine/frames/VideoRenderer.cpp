@@ -25,12 +25,19 @@ void TVideoFrameSlot::Store(GstSample* sample) {
 }
 
 void TVideoFrameSlot::SetWatched(bool watched) {
-  orvex::media::SamplePtr previous;  // let go of outside the lock
-  std::lock_guard lock(mutex_);
-  watched_ = watched;
-  if (!watched) previous = std::exchange(sample_, orvex::media::SamplePtr());
-  if (const orvex::media::ElementPtr sink(static_cast<GstElement*>(g_weak_ref_get(&sink_))); sink)
-    FollowWatched(sink.get());
+  orvex::media::ElementPtr sink;
+  {
+    orvex::media::SamplePtr previous;  // let go of outside the lock
+    std::lock_guard lock(mutex_);
+    const bool changed = watched_ != watched;
+    watched_ = watched;
+    if (!watched) previous = std::exchange(sample_, orvex::media::SamplePtr());
+    if (changed) sink.reset(static_cast<GstElement*>(g_weak_ref_get(&sink_)));
+    if (sink) FollowWatched(sink.get());
+  }
+  // A sink that waits for the clock again needs the graph's latency, which
+  // was worked out without it; frames would otherwise count as late.
+  if (sink) RecalculateLatency(sink.get());
 }
 
 void TVideoFrameSlot::AttachSink(GstElement* sink) {
@@ -43,6 +50,14 @@ void TVideoFrameSlot::AttachSink(GstElement* sink) {
 // frames pass at once and none is held back for the clock.
 void TVideoFrameSlot::FollowWatched(GstElement* sink) const {
   g_object_set(sink, "sync", watched_ ? TRUE : FALSE, nullptr);
+}
+
+void TVideoFrameSlot::RecalculateLatency(GstElement* sink) {
+  orvex::media::ElementPtr top;
+  for (GstObject* parent = gst_object_get_parent(GST_OBJECT(sink)); parent;
+       parent = gst_object_get_parent(parent))
+    top.reset(GST_ELEMENT(parent));
+  if (top && GST_IS_BIN(top.get())) gst_bin_recalculate_latency(GST_BIN(top.get()));
 }
 
 orvex::media::SamplePtr TVideoFrameSlot::Newest() const {

@@ -37,6 +37,7 @@ class TVideoFrameSlot {
 
  private:
   void FollowWatched(GstElement* sink) const;
+  static void RecalculateLatency(GstElement* sink);
 
   mutable std::mutex mutex_;
   orvex::media::SamplePtr sample_;

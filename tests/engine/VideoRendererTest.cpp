@@ -1,6 +1,7 @@
 // The preview's sink holds on to frames only while someone watches: at 1080p
 // every frame held is 8 MB a pool upstream must allocate again.
 
+#include <gst/base/gstbasesink.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ using orvex::media::ElementPtr;
 namespace {
 
 constexpr int kFrames = 4;
+// As a camera that needs a frame's time to deliver it.
+constexpr GstClockTime kCameraLatency = 33 * GST_MSECOND;
 
 // appsrc ! renderer: frames of our own, so their reference counts say who
 // still holds them.
@@ -30,7 +33,8 @@ class RendererRun {
     renderer_ = CreateVideoRenderer(slot);
     const orvex::media::CapsPtr caps(
         gst_caps_from_string("video/x-raw,format=BGRx,width=4,height=2,framerate=30/1"));
-    g_object_set(source_, "caps", caps.get(), "format", GST_FORMAT_TIME, nullptr);
+    g_object_set(source_, "caps", caps.get(), "format", GST_FORMAT_TIME, "is-live", TRUE, "min-latency",
+                 static_cast<gint64>(kCameraLatency), nullptr);
     gst_bin_add_many(GST_BIN(pipeline_.get()), source_, renderer_, nullptr);
     linked_ = gst_element_link(source_, renderer_);
   }
@@ -63,6 +67,12 @@ class RendererRun {
     return sync;
   }
 
+  // The latency the graph gave the sink to wait for frames' times with.
+  GstClockTime SinkLatency() const {
+    const ElementPtr sink(gst_bin_get_by_name(GST_BIN(renderer_), "Renderer Sink"));
+    return sink ? gst_base_sink_get_latency(GST_BASE_SINK(sink.get())) : GST_CLOCK_TIME_NONE;
+  }
+
   std::vector<BufferPtr> frames;
 
  private:
@@ -91,13 +101,16 @@ TEST_P(VideoRendererTest, KeepsTheNewestFrameOnlyWhileWatched) {
     EXPECT_EQ(gst_sample_get_buffer(slot->Newest().get()), run.frames.back().get());
   }
 
-  // Hiding the display lets go of the frame; showing it waits for frames' times again.
+  // Hiding the display lets go of the frame; showing it waits for frames'
+  // times again, with the graph's latency worked out anew.
   slot->SetWatched(false);
   EXPECT_FALSE(run.Held(kFrames - 1));
   EXPECT_FALSE(slot->Newest());
   EXPECT_FALSE(run.SinkSyncs());
   slot->SetWatched(true);
   EXPECT_TRUE(run.SinkSyncs());
+  EXPECT_GE(run.SinkLatency(), kCameraLatency)
+      << "the sink waits for the clock with a latency worked out without it";
 }
 
 static std::string DisplayName(const ::testing::TestParamInfo<bool>& param) {
