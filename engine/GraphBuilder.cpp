@@ -177,6 +177,10 @@ bool TGraphBuilder::EnsureRaw(GstElement*& tail, TChainFormat& format, const std
   else if (subtype == "H264")
     decoder = g_.Make("avdec_h264", "H264 Decoder" + suffix);
   if (!decoder || !g_.Link(tail, decoder)) return Fail("cannot decode " + subtype);
+  // A late window sends QoS up through the tee: in a recording the decoder
+  // must not skip frames for it that the file needs.
+  if (recording_ && g_object_class_find_property(G_OBJECT_GET_CLASS(decoder), "qos"))
+    g_object_set(decoder, "qos", FALSE, nullptr);
   tail = decoder;
   format.raw = true;
   return true;
@@ -427,6 +431,7 @@ bool TGraphBuilder::BuildCaptureAndPreview(const std::string& fileName) {
 
 bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   if (host_.Report(!video_, sv_Trace, "Capture pin not assigned", e_pin_not_found)) return false;
+  recording_ = true;
   GstElement* tail = video_;
   TChainFormat format = format_;
   if (CaptureGrabberTakesYuv()) {

@@ -129,4 +129,5 @@ class TGraphBuilder {
   GstElement* video_ = nullptr;  // end of the video chain so far
   GstElement* audio_ = nullptr;  // the audio pin still to be ended, if any
   TChainFormat format_;          // of video_
+  bool recording_ = false;       // building a capture chain
 };

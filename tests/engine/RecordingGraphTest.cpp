@@ -523,6 +523,9 @@ TEST_F(WebcamRecordingTest, FramesReachTheEncoderUnconvertedUnlessTheirPixelsAre
       conversions += counts.fast + counts.general;
     }
     EXPECT_EQ(conversions, 0u) << "a frame of the recording was converted outside the grabber";
+    gboolean qos = TRUE;
+    g_object_get(EngineProbe(*engine).GraphElement("MJPEG Decompressor"), "qos", &qos, nullptr);
+    EXPECT_FALSE(qos) << "a late window could make the decoder skip frames of the file";
     int capturedWidth = 0;
     engine->setOnFrameCaptureCompleted(
         [&](VOduduDudiviv*, const TFrameData& data, TFrameCaptureDest, const std::string&, bool) {
