@@ -208,6 +208,18 @@ void BM_TurnRows(benchmark::State& state) {
   }
 }
 
+// The half turn on each vector level (0 plain .. 3 AVX2), the fallbacks included.
+void BM_HalfTurnByLevel(benchmark::State& state) {
+  const int bpp = static_cast<int>(state.range(0));
+  LimitVectorLevel(static_cast<TVectorLevel>(state.range(1)));
+  std::vector<std::uint8_t> src(static_cast<std::size_t>(kWidth) * kHeight * bpp, 9), dst(src.size());
+  for (auto _ : state) {
+    TransformFrame({2, false}, src.data(), kWidth * bpp, kWidth, kHeight, dst.data(), kWidth * bpp, bpp);
+    benchmark::DoNotOptimize(dst.data());
+  }
+  LimitVectorLevel(TVectorLevel::Avx2);
+}
+
 void BM_CopyRows(benchmark::State& state) {
   const int bpp = static_cast<int>(state.range(0));
   std::vector<std::uint8_t> src(static_cast<std::size_t>(kWidth) * kHeight * bpp, 9), dst(src.size());
@@ -230,5 +242,9 @@ BENCHMARK(BM_Rotate90Rows)->FORMATS;
 BENCHMARK(BM_TurnRows)
     ->ArgNames({"rotation", "bpp", "half"})
     ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {4, 3}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HalfTurnByLevel)
+    ->ArgNames({"bpp", "level"})
+    ->ArgsProduct({{4, 3}, {0, 1, 2, 3}})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyRows)->FORMATS;

@@ -70,26 +70,31 @@ void ReverseRowScalar(std::uint8_t* d, const std::uint8_t* s, int width) {
 
 #ifdef VDV_X86
 // The vector rows finish with one block that overlaps the one before, which
-// rewrites the same bytes, so only rows narrower than a block go pixel by pixel.
+// rewrites the same bytes, so only rows narrower than a block go pixel by
+// pixel. (Folding that last block into the loop with a min() halves the speed.)
+inline void Reverse4x32(std::uint8_t* d, const std::uint8_t* s, int x) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - (x + 3) * 4));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x * 4), _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3)));
+}
+
 void ReverseRow32Sse2(std::uint8_t* d, const std::uint8_t* s, int width) {
   if (width < 4) return ReverseRowScalar<4>(d, s, width);
-  for (int x = 0;; x += 4) {
-    x = std::min(x, width - 4);
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - (x + 3) * 4));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x * 4), _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3)));
-    if (x == width - 4) return;
-  }
+  int x = 0;
+  for (; x + 4 <= width; x += 4) Reverse4x32(d, s, x);
+  if (x < width) Reverse4x32(d, s, width - 4);
+}
+
+__attribute__((target("avx2"))) inline void Reverse8x32(std::uint8_t* d, const std::uint8_t* s, int x) {
+  const __m256i order = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s - (x + 7) * 4));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x * 4), _mm256_permutevar8x32_epi32(v, order));
 }
 
 __attribute__((target("avx2"))) void ReverseRow32Avx2(std::uint8_t* d, const std::uint8_t* s, int width) {
   if (width < 8) return ReverseRowScalar<4>(d, s, width);
-  const __m256i order = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-  for (int x = 0;; x += 8) {
-    x = std::min(x, width - 8);
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s - (x + 7) * 4));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x * 4), _mm256_permutevar8x32_epi32(v, order));
-    if (x == width - 8) return;
-  }
+  int x = 0;
+  for (; x + 8 <= width; x += 8) Reverse8x32(d, s, x);
+  if (x < width) Reverse8x32(d, s, width - 8);
 }
 
 // 16 three-byte pixels (48 bytes) reversed: each 16 output bytes gather from an
@@ -119,6 +124,17 @@ constexpr TReverse24Plan MakeReverse24Plan() {
 
 constexpr TReverse24Plan kReverse24 = MakeReverse24Plan();
 
+__attribute__((target("ssse3"))) inline void Reverse16x24(std::uint8_t* d, const std::uint8_t* s, int x,
+                                                          const __m128i* first, const __m128i* second) {
+  const std::uint8_t* block = s - (x + 15) * 3;
+  for (int r = 0; r < 3; ++r) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + kReverse24.firstAt[r]));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + kReverse24.secondAt[r]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x * 3 + 16 * r),
+                     _mm_or_si128(_mm_shuffle_epi8(a, first[r]), _mm_shuffle_epi8(b, second[r])));
+  }
+}
+
 __attribute__((target("ssse3"))) void ReverseRow24Ssse3(std::uint8_t* d, const std::uint8_t* s, int width) {
   if (width < 16) return ReverseRowScalar<3>(d, s, width);
   __m128i first[3], second[3];
@@ -126,17 +142,9 @@ __attribute__((target("ssse3"))) void ReverseRow24Ssse3(std::uint8_t* d, const s
     first[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kReverse24.first[r]));
     second[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kReverse24.second[r]));
   }
-  for (int x = 0;; x += 16) {
-    x = std::min(x, width - 16);
-    const std::uint8_t* block = s - (x + 15) * 3;
-    for (int r = 0; r < 3; ++r) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + kReverse24.firstAt[r]));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + kReverse24.secondAt[r]));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x * 3 + 16 * r),
-                       _mm_or_si128(_mm_shuffle_epi8(a, first[r]), _mm_shuffle_epi8(b, second[r])));
-    }
-    if (x == width - 16) return;
-  }
+  int x = 0;
+  for (; x + 16 <= width; x += 16) Reverse16x24(d, s, x, first, second);
+  if (x < width) Reverse16x24(d, s, width - 16, first, second);
 }
 #endif
 
@@ -153,6 +161,13 @@ TReverseRow PickReverseRow() {
   return ReverseRowScalar<N>;
 }
 
+// Every other pixel of a source row (half-size): a constant step the compiler
+// vectorises.
+template <int N, int Step>
+void StepRow(std::uint8_t* d, const std::uint8_t* s, int width) {
+  for (int x = 0; x < width; ++x) CopyPixel<N>(d + x * N, s + x * Step);
+}
+
 // Output rows that run along a source row: straight copies or reversed ones
 // (the half turn and the mirror), else every other pixel (half-size).
 template <int N>
@@ -165,8 +180,10 @@ void AlongRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::
       std::memcpy(d, s, static_cast<std::size_t>(k.width) * N);
     else if (k.dx == -N)
       reverseRow(d, s, k.width);
+    else if (k.dx == 2 * N)
+      StepRow<N, 2 * N>(d, s, k.width);
     else
-      for (int x = 0; x < k.width; ++x, s += k.dx, d += N) CopyPixel<N>(d, s);
+      StepRow<N, -2 * N>(d, s, k.width);
   }
 }
 

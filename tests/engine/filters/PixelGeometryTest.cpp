@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,10 @@ TEST(PixelGeometry, HalfSizeTakesTheEvenField) {
 struct TFrameShape {
   int width, height, srcPadding, dstPadding;
 };
+
+void PrintTo(const TFrameShape& f, std::ostream* os) {
+  *os << f.width << "x" << f.height << " padded " << f.srcPadding << "/" << f.dstPadding;
+}
 
 class PixelGeometryShapes : public ::testing::TestWithParam<TFrameShape> {};
 
