@@ -182,8 +182,10 @@ void AlongRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::
       reverseRow(d, s, k.width);
     else if (k.dx == 2 * N)
       StepRow<N, 2 * N>(d, s, k.width);
-    else
+    else if (k.dx == -2 * N)
       StepRow<N, -2 * N>(d, s, k.width);
+    else  // a quarter turn of a one-pixel column whose rows lie closer than two pixels
+      for (int x = 0; x < k.width; ++x, s += k.dx, d += N) CopyPixel<N>(d, s);
   }
 }
 

@@ -155,7 +155,8 @@ TEST_P(PixelGeometryShapes, MatchThePlainDefinition) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PixelGeometryShapes,
                          ::testing::Values(TFrameShape{385, 289, 7, 3}, TFrameShape{1, 1, 0, 0},
-                                           TFrameShape{1, 5, 0, 0}, TFrameShape{3, 2, 0, 0},
+                                           TFrameShape{1, 5, 0, 0}, TFrameShape{1, 5, 1, 0},
+                                           TFrameShape{1, 4, 3, 1}, TFrameShape{3, 2, 0, 0},
                                            TFrameShape{5, 3, 0, 0}, TFrameShape{7, 4, 0, 0},
                                            TFrameShape{8, 3, 0, 0}, TFrameShape{15, 2, 0, 0},
                                            TFrameShape{16, 3, 0, 0}, TFrameShape{17, 5, 0, 0},
