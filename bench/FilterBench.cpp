@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -192,6 +193,42 @@ void BM_Rotate90Rows(benchmark::State& state) {
   }
 }
 
+// Every turn, mirror and half-size of the arithmetic alone, against a plain
+// copy of the frame as the floor: args are the rotation code, bytes per pixel
+// and half-size.
+void BM_TurnRows(benchmark::State& state) {
+  const TGeometry g{static_cast<int>(state.range(0)), state.range(2) != 0};
+  const int bpp = static_cast<int>(state.range(1));
+  int ow = 0, oh = 0;
+  OutputSize(g, kWidth, kHeight, &ow, &oh);
+  std::vector<std::uint8_t> src(static_cast<std::size_t>(kWidth) * kHeight * bpp, 9), dst(src.size());
+  for (auto _ : state) {
+    TransformFrame(g, src.data(), kWidth * bpp, kWidth, kHeight, dst.data(), ow * bpp, bpp);
+    benchmark::DoNotOptimize(dst.data());
+  }
+}
+
+// The half turn on each vector level (0 plain .. 3 AVX2), the fallbacks included.
+void BM_HalfTurnByLevel(benchmark::State& state) {
+  const int bpp = static_cast<int>(state.range(0));
+  LimitVectorLevel(static_cast<TVectorLevel>(state.range(1)));
+  std::vector<std::uint8_t> src(static_cast<std::size_t>(kWidth) * kHeight * bpp, 9), dst(src.size());
+  for (auto _ : state) {
+    TransformFrame({2, false}, src.data(), kWidth * bpp, kWidth, kHeight, dst.data(), kWidth * bpp, bpp);
+    benchmark::DoNotOptimize(dst.data());
+  }
+  LimitVectorLevel(TVectorLevel::Avx2);
+}
+
+void BM_CopyRows(benchmark::State& state) {
+  const int bpp = static_cast<int>(state.range(0));
+  std::vector<std::uint8_t> src(static_cast<std::size_t>(kWidth) * kHeight * bpp, 9), dst(src.size());
+  for (auto _ : state) {
+    std::memcpy(dst.data(), src.data(), src.size());
+    benchmark::DoNotOptimize(dst.data());
+  }
+}
+
 }  // namespace
 
 #define FORMATS ArgName("bpp")->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond)
@@ -202,3 +239,12 @@ BENCHMARK(BM_Rotate90_Videoflip)->FORMATS;
 BENCHMARK(BM_FramePath_Ours)->FORMATS;
 BENCHMARK(BM_AdjustRows)->FORMATS;
 BENCHMARK(BM_Rotate90Rows)->FORMATS;
+BENCHMARK(BM_TurnRows)
+    ->ArgNames({"rotation", "bpp", "half"})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {4, 3}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HalfTurnByLevel)
+    ->ArgNames({"bpp", "level"})
+    ->ArgsProduct({{4, 3}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyRows)->FORMATS;

@@ -24,6 +24,11 @@ inline void OutputSize(const TGeometry& g, int width, int height, int* outWidth,
   *outHeight = g.swapsDimensions() ? width : height;
 }
 
+// The widest vector instructions the pixel work may use (by default the best
+// this processor has); tests lower it to check every path against the others.
+enum class TVectorLevel { Scalar, Sse2, Ssse3, Avx2 };
+void LimitVectorLevel(TVectorLevel level);
+
 // Writes the whole output frame; `src` is `width` x `height`, rows top first.
 void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t srcStride, int width,
                     int height, std::uint8_t* dst, std::ptrdiff_t dstStride, int bytesPerPixel);

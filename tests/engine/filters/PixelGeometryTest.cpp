@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,42 +76,97 @@ TEST(PixelGeometry, HalfSizeTakesTheEvenField) {
   EXPECT_EQ(oh, 1);
 }
 
-// Large odd frames against the plain definition, to catch the blocked and
-// vector paths and stride mistakes.
-TEST(PixelGeometry, OddSizesMatchThePlainDefinition) {
-  const int w = 385, h = 289;
-  for (int bpp : {3, 4}) {
-    const int stride = w * bpp + 7;
-    const auto src = test::RandomBytes(static_cast<std::size_t>(stride) * h, 3);
-    for (int code = 0; code < 8; ++code) {
-      for (bool half : {false, true}) {
-        const TGeometry g{code, half};
-        int ow = 0, oh = 0;
-        OutputSize(g, w, h, &ow, &oh);
-        const int dstStride = ow * bpp + 3;
-        std::vector<std::uint8_t> dst(static_cast<std::size_t>(dstStride) * oh);
-        TransformFrame(g, src.data(), stride, w, h, dst.data(), dstStride, bpp);
-        const int hw = half ? (w + 1) / 2 : w, hh = half ? (h + 1) / 2 : h, step = half ? 2 : 1;
-        bool same = true;
-        for (int y = 0; y < oh && same; ++y) {
-          for (int x = 0; x < ow && same; ++x) {
-            const int mx = code >= 4 ? ow - 1 - x : x;  // undo the mirror
-            int sx = mx, sy = y;                        // then the turn
-            switch (code & 3) {
-              case 1: sx = y, sy = hh - 1 - mx; break;
-              case 2: sx = hw - 1 - mx, sy = hh - 1 - y; break;
-              case 3: sx = hw - 1 - y, sy = mx; break;
-            }
-            const std::uint8_t* s = &src[sy * step * stride + sx * step * bpp];
-            same = std::equal(s, s + bpp, &dst[y * dstStride + x * bpp]);
-            EXPECT_TRUE(same) << "code " << code << " half " << half << " bpp " << bpp << " at " << x << ","
-                              << y;
-          }
-        }
-      }
+// Frames against the plain definition, to catch the blocked and vector paths
+// and stride mistakes. Widths straddle the vector blocks (4 and 8 pixels of
+// four bytes, 16 of three); frames without row padding put the first and last
+// rows at the buffer's ends, where the sanitizer sees a read or write past them.
+struct TFrameShape {
+  int width, height, srcPadding, dstPadding;
+};
+
+void PrintTo(const TFrameShape& f, std::ostream* os) {
+  *os << f.width << "x" << f.height << " padded " << f.srcPadding << "/" << f.dstPadding;
+}
+
+class PixelGeometryShapes : public ::testing::TestWithParam<TFrameShape> {};
+
+// The source pixel of output (x, y), undoing the mirror and then the turn.
+const std::uint8_t* PlainSource(const TGeometry& g, const std::uint8_t* src, int stride, int w, int h,
+                                int bpp, int x, int y) {
+  int ow = 0, oh = 0;
+  OutputSize(g, w, h, &ow, &oh);
+  const int hw = g.halfSize ? (w + 1) / 2 : w, hh = g.halfSize ? (h + 1) / 2 : h, step = g.halfSize ? 2 : 1;
+  const int mx = g.rotation >= 4 ? ow - 1 - x : x;
+  int sx = mx, sy = y;
+  switch (g.rotation & 3) {
+    case 1: sx = y, sy = hh - 1 - mx; break;
+    case 2: sx = hw - 1 - mx, sy = hh - 1 - y; break;
+    case 3: sx = hw - 1 - y, sy = mx; break;
+  }
+  return src + static_cast<std::ptrdiff_t>(sy) * step * stride + sx * step * bpp;
+}
+
+// Transforms `src` and counts the output pixels that differ from the plain
+// definition and the padding bytes written; the first of them is reported.
+int WrongBytes(const TGeometry& g, const std::vector<std::uint8_t>& src, int stride, int w, int h, int bpp,
+               int dstPadding) {
+  int ow = 0, oh = 0;
+  OutputSize(g, w, h, &ow, &oh);
+  const int dstStride = ow * bpp + dstPadding;
+  std::vector<std::uint8_t> dst(static_cast<std::size_t>(dstStride) * oh, 0xA5);
+  TransformFrame(g, src.data(), stride, w, h, dst.data(), dstStride, bpp);
+  int wrong = 0;
+  for (int y = 0; y < oh; ++y) {
+    const std::uint8_t* row = &dst[static_cast<std::size_t>(y) * dstStride];
+    for (int x = 0; x < ow; ++x) {
+      const std::uint8_t* s = PlainSource(g, src.data(), stride, w, h, bpp, x, y);
+      if (!std::equal(s, s + bpp, row + x * bpp) && wrong++ == 0)
+        ADD_FAILURE() << "first wrong pixel at " << x << "," << y;
+    }
+    for (int i = ow * bpp; i < dstStride; ++i)
+      if (row[i] != 0xA5 && wrong++ == 0) ADD_FAILURE() << "padding written in row " << y;
+  }
+  return wrong;
+}
+
+// Each vector level in turn (those this processor lacks fall back), so the
+// plain paths are checked on a machine that would never take them.
+struct TVectorLevelGuard {
+  ~TVectorLevelGuard() { LimitVectorLevel(TVectorLevel::Avx2); }
+};
+
+TEST_P(PixelGeometryShapes, MatchThePlainDefinition) {
+  const auto [w, h, srcPadding, dstPadding] = GetParam();
+  const TVectorLevelGuard restore;
+  for (TVectorLevel level :
+       {TVectorLevel::Scalar, TVectorLevel::Sse2, TVectorLevel::Ssse3, TVectorLevel::Avx2}) {
+    LimitVectorLevel(level);
+    for (int bpp : {3, 4}) {
+      const int stride = w * bpp + srcPadding;
+      const auto src = test::RandomBytes(static_cast<std::size_t>(stride) * h, 3);
+      for (int code = 0; code < 8; ++code)
+        for (bool half : {false, true})
+          EXPECT_EQ(WrongBytes({code, half}, src, stride, w, h, bpp, dstPadding), 0)
+              << w << "x" << h << " code " << code << " half " << half << " bpp " << bpp << " vector level "
+              << static_cast<int>(level);
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PixelGeometryShapes,
+                         ::testing::Values(TFrameShape{385, 289, 7, 3}, TFrameShape{1, 1, 0, 0},
+                                           TFrameShape{1, 5, 0, 0}, TFrameShape{1, 5, 1, 0},
+                                           TFrameShape{1, 4, 3, 1}, TFrameShape{3, 2, 0, 0},
+                                           TFrameShape{5, 3, 0, 0}, TFrameShape{7, 4, 0, 0},
+                                           TFrameShape{8, 3, 0, 0}, TFrameShape{15, 2, 0, 0},
+                                           TFrameShape{16, 3, 0, 0}, TFrameShape{17, 5, 0, 0},
+                                           TFrameShape{31, 2, 0, 0}, TFrameShape{33, 3, 1, 2},
+                                           TFrameShape{1921, 3, 0, 0}, TFrameShape{1920, 5, 0, 0}),
+                         [](const ::testing::TestParamInfo<TFrameShape>& shape) {
+                           const TFrameShape& f = shape.param;
+                           return std::to_string(f.width) + "x" + std::to_string(f.height) +
+                                  (f.srcPadding || f.dstPadding ? "Padded" : "");
+                         });
 
 }  // namespace
 }  // namespace vdv_filters
