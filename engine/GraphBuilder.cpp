@@ -215,14 +215,12 @@ bool TGraphBuilder::EnsureI420(GstElement*& tail, TChainFormat& format) {
   return true;
 }
 
-// A compressed recording whose grabber has no transform in front of it keeps
-// the camera's YUV (decoded MJPG is I420 already) on its way to the encoder:
+// A compressed recording keeps the camera's YUV (decoded MJPG is I420
+// already) through the transforms and the grabber on its way to the encoder:
 // the grabber converts to RGB only the frames whose pixels are wanted. A
 // camera that sends RGB keeps it.
 bool TGraphBuilder::CaptureGrabberTakesYuv() const {
-  const std::string& subtype = s_.DeviceSubtype;
-  return s_.GrabberOnCapture() && s_.CompressVideo() && s_.Deinterlacing != di_HalfSize &&
-         s_.Rotation == rt_0_deg && subtype.rfind("RGB", 0) != 0;
+  return s_.GrabberOnCapture() && s_.CompressVideo() && s_.DeviceSubtype.rfind("RGB", 0) != 0;
 }
 
 // Drops the frames of a window nobody watches (TVdvWorker::UpdatePreviewValve).
@@ -271,11 +269,11 @@ bool TGraphBuilder::AddGrabber(GstElement*& tail, int mode) {
 
 // Half-size deinterlacing, rotation and, where the settings put it, the
 // frame grabber: in the order frames pass them.
-bool TGraphBuilder::AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber) {
+bool TGraphBuilder::AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber, bool yuv) {
   const bool halfSize = s_.Deinterlacing == di_HalfSize;
   const bool rotate = s_.Rotation != rt_0_deg;
   if (!halfSize && !rotate && !withGrabber) return true;
-  if (!EnsureRgb(tail, format, "")) return false;
+  if (!(yuv ? EnsureI420(tail, format) : EnsureRgb(tail, format, ""))) return false;
   if (halfSize && !AddTransform(tail, true)) return false;
   if (rotate && !AddTransform(tail, false)) return false;
   return !withGrabber || AddGrabber(tail, vdv_filters::gm_RGB);
@@ -434,11 +432,7 @@ bool TGraphBuilder::BuildCaptureChain(const std::string& fileName) {
   recording_ = true;
   GstElement* tail = video_;
   TChainFormat format = format_;
-  if (CaptureGrabberTakesYuv()) {
-    if (!EnsureI420(tail, format) || !AddGrabber(tail, vdv_filters::gm_RGB)) return false;
-  } else if (!AddProcessing(tail, format, s_.GrabberOnCapture())) {
-    return false;
-  }
+  if (!AddProcessing(tail, format, s_.GrabberOnCapture(), CaptureGrabberTakesYuv())) return false;
   GstElement* tee = g_.Make("tee", "Smart Tee");
   GstElement* preview = Queue("Smart Tee Preview", TQueueKind::Preview);
   GstElement* capture =

@@ -105,7 +105,8 @@ class TGraphBuilder {
   bool EnsureI420(GstElement*& tail, TChainFormat& format);
   bool CaptureGrabberTakesYuv() const;
   bool AddPreviewValve(GstElement*& tail);
-  bool AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber);
+  // In I420 instead of RGB when `yuv`.
+  bool AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber, bool yuv = false);
   bool AddTransform(GstElement*& tail, bool halfSize);
   bool AddGrabber(GstElement*& tail, int mode);
   bool AddRenderer(GstElement* tail);

@@ -146,6 +146,21 @@ __attribute__((target("ssse3"))) void ReverseRow24Ssse3(std::uint8_t* d, const s
   for (; x + 16 <= width; x += 16) Reverse16x24(d, s, x, first, second);
   if (x < width) Reverse16x24(d, s, width - 16, first, second);
 }
+
+// The bytes of a plane (I420), 16 at a time.
+__attribute__((target("ssse3"))) inline void Reverse16x8(std::uint8_t* d, const std::uint8_t* s, int x,
+                                                         __m128i reverse) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - (x + 15)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_shuffle_epi8(v, reverse));
+}
+
+__attribute__((target("ssse3"))) void ReverseRow8Ssse3(std::uint8_t* d, const std::uint8_t* s, int width) {
+  if (width < 16) return ReverseRowScalar<1>(d, s, width);
+  const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  int x = 0;
+  for (; x + 16 <= width; x += 16) Reverse16x8(d, s, x, reverse);
+  if (x < width) Reverse16x8(d, s, width - 16, reverse);
+}
 #endif
 
 template <int N>
@@ -154,8 +169,10 @@ TReverseRow PickReverseRow() {
   if constexpr (N == 4) {
     if (MayUse(TVectorLevel::Avx2)) return ReverseRow32Avx2;
     if (MayUse(TVectorLevel::Sse2)) return ReverseRow32Sse2;
-  } else {
+  } else if constexpr (N == 3) {
     if (MayUse(TVectorLevel::Ssse3)) return ReverseRow24Ssse3;
+  } else {
+    if (MayUse(TVectorLevel::Ssse3)) return ReverseRow8Ssse3;
   }
 #endif
   return ReverseRowScalar<N>;
@@ -281,7 +298,7 @@ void AcrossRows(const TWalk& k, const std::uint8_t* src, std::uint8_t* dst, std:
 #ifdef VDV_X86
   if constexpr (N == 4) {
     if (MayUse(TVectorLevel::Sse2) && QuarterTurn32(k, src, dst, dstStride)) return;
-  } else {
+  } else if constexpr (N == 3) {
     if (MayUse(TVectorLevel::Ssse3) && QuarterTurn24(k, src, dst, dstStride)) return;
   }
 #endif
@@ -316,8 +333,10 @@ void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t 
   const TWalk k = Plan(g, srcStride, width, height, bytesPerPixel);
   if (bytesPerPixel == 4)
     Run<4>(k, src, dst, dstStride);
-  else
+  else if (bytesPerPixel == 3)
     Run<3>(k, src, dst, dstStride);
+  else
+    Run<1>(k, src, dst, dstStride);
 }
 
 }  // namespace vdv_filters

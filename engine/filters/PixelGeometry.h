@@ -29,7 +29,8 @@ inline void OutputSize(const TGeometry& g, int width, int height, int* outWidth,
 enum class TVectorLevel { Scalar, Sse2, Ssse3, Avx2 };
 void LimitVectorLevel(TVectorLevel level);
 
-// Writes the whole output frame; `src` is `width` x `height`, rows top first.
+// Writes the whole output frame; `src` is `width` x `height`, rows top first,
+// of 4 (BGRx), 3 (BGR) or 1 (a plane of I420) bytes a pixel.
 void TransformFrame(const TGeometry& g, const std::uint8_t* src, std::ptrdiff_t srcStride, int width,
                     int height, std::uint8_t* dst, std::ptrdiff_t dstStride, int bytesPerPixel);
 

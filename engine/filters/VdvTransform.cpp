@@ -29,7 +29,7 @@ G_DEFINE_TYPE(OrvexVdvTransform, orvex_vdv_transform, GST_TYPE_VIDEO_FILTER)
 OrvexVdvTransform* Self(gpointer p) { return reinterpret_cast<OrvexVdvTransform*>(p); }
 
 #define VDV_TRANSFORM_CAPS \
-  "video/x-raw, format=(string){ BGRx, BGR }, width=(int)[1, max], height=(int)[1, max]"
+  "video/x-raw, format=(string){ BGRx, BGR, I420 }, width=(int)[1, max], height=(int)[1, max]"
 GstStaticPadTemplate g_sinkTemplate =
     GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(VDV_TRANSFORM_CAPS));
 GstStaticPadTemplate g_srcTemplate =
@@ -128,10 +128,12 @@ GstCaps* FixateCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps*
   return gst_caps_fixate(othercaps);
 }
 
+// Of every plane: I420's three are turned one by one.
 int BytesPerPixel(const GstVideoInfo* info) {
   switch (GST_VIDEO_INFO_FORMAT(info)) {
     case GST_VIDEO_FORMAT_BGRx: return 4;
     case GST_VIDEO_FORMAT_BGR: return 3;
+    case GST_VIDEO_FORMAT_I420: return 1;
     default: return 0;
   }
 }
@@ -150,11 +152,15 @@ gboolean SetInfo(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in, GstCaps*, G
   return TRUE;
 }
 
+// A chroma plane turns as its picture does: its sizes round up as the
+// picture's halves do, so the turned plane fits the turned picture.
 GstFlowReturn TransformVideoFrame(GstVideoFilter* filter, GstVideoFrame* in, GstVideoFrame* out) {
-  TransformFrame(Self(filter)->active, static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(in, 0)),
-                 GST_VIDEO_FRAME_PLANE_STRIDE(in, 0), GST_VIDEO_FRAME_WIDTH(in), GST_VIDEO_FRAME_HEIGHT(in),
-                 static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(out, 0)),
-                 GST_VIDEO_FRAME_PLANE_STRIDE(out, 0), BytesPerPixel(&in->info));
+  for (guint p = 0; p < GST_VIDEO_FRAME_N_PLANES(in); ++p)
+    TransformFrame(Self(filter)->active, static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(in, p)),
+                   GST_VIDEO_FRAME_PLANE_STRIDE(in, p), GST_VIDEO_FRAME_COMP_WIDTH(in, p),
+                   GST_VIDEO_FRAME_COMP_HEIGHT(in, p),
+                   static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(out, p)),
+                   GST_VIDEO_FRAME_PLANE_STRIDE(out, p), BytesPerPixel(&in->info));
   return GST_FLOW_OK;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The transform element ("OrvexVdvTransform"): turns and mirrors BGR or BGRx
-// frames, or halves them by taking one field, into new buffers. Its caps follow
+// The transform element ("OrvexVdvTransform"): turns and mirrors BGR, BGRx or
+// I420 frames, or halves them by taking one field, into new buffers. Its caps follow
 // the configuration in both directions: width and height swap for quarter
 // turns and halve (rounding up) for the half-size deinterlace.
 

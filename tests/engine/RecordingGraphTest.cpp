@@ -495,8 +495,8 @@ class WebcamRecordingTest : public RecordingTest {
   }
 };
 
-// Decoded MJPG goes to the encoder as it is, unless something works on the
-// pixels: then the adjustments are in the file all the same.
+// Decoded MJPG goes to the encoder without a conversion outside the grabber,
+// turned in I420 where asked; the adjustments are in the file all the same.
 TEST_F(WebcamRecordingTest, FramesReachTheEncoderUnconvertedUnlessTheirPixelsAreWorkedOn) {
   using orvex::media::testdevices::TestPattern;
   const auto compressors = TextLines(engine->VideoCompressors());
@@ -507,18 +507,21 @@ TEST_F(WebcamRecordingTest, FramesReachTheEncoderUnconvertedUnlessTheirPixelsAre
   engine->setCompressionMode(cm_CompressOnTheFly);
   engine->setCompressionType(ct_Video);
   engine->setVideoCompressor(static_cast<int>(jpeg - compressors.begin()));
-  for (const int brightness : {0, 60}) {
-    SCOPED_TRACE("brightness " + std::to_string(brightness));
+  for (const auto& [brightness, rotation] :
+       {std::pair{0, rt_0_deg}, std::pair{60, rt_0_deg}, std::pair{0, rt_180_deg}}) {
+    const std::string name = std::to_string(brightness) + "_" + std::to_string(rotation);
+    SCOPED_TRACE("brightness and rotation " + name);
     engine->setVideoProcessing_Brightness(brightness);
-    const fs::path file = storage / ("webcam" + std::to_string(brightness) + ".avi");
+    engine->setVideoProcessing_Rotation(rotation);
+    const fs::path file = storage / ("webcam" + name + ".avi");
     engine->setRecordingFileName(file.string());
     events.completed.clear();
     ASSERT_TRUE(engine->StartRecording());
     ASSERT_TRUE(WaitUntil([&] { return engine->RecordingElapsedSeconds() >= 0.3; }, 15000));
     unsigned long long conversions = 0;
-    for (const char* name : {"Color Space Converter", "VIDC Converter"}) {
-      GstElement* converter = EngineProbe(*engine).GraphElement(name);
-      ASSERT_NE(converter, nullptr) << name;
+    for (const char* element : {"Color Space Converter", "VIDC Converter"}) {
+      GstElement* converter = EngineProbe(*engine).GraphElement(element);
+      ASSERT_NE(converter, nullptr) << element;
       const auto counts = orvex::media::VideoConvertCounts(converter);
       conversions += counts.fast + counts.general;
     }
@@ -541,7 +544,9 @@ TEST_F(WebcamRecordingTest, FramesReachTheEncoderUnconvertedUnlessTheirPixelsAre
     for (int bar = 0; bar < TestPattern::kBarCount; ++bar) {
       const int x = (2 * bar + 1) * picture.width / (2 * TestPattern::kBarCount), y = picture.height / 3;
       const auto want = TestPattern::Expected(false, 0, picture.width, picture.height, x, y);
-      const std::uint8_t* got = picture.At(x, y);
+      const bool turned = rotation == rt_180_deg;
+      const std::uint8_t* got =
+          turned ? picture.At(picture.width - 1 - x, picture.height - 1 - y) : picture.At(x, y);
       EXPECT_NEAR(got[1], std::min(255, want.g + brightness), 8) << "bar " << bar;
     }
   }

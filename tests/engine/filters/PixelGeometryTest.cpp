@@ -141,7 +141,7 @@ TEST_P(PixelGeometryShapes, MatchThePlainDefinition) {
   for (TVectorLevel level :
        {TVectorLevel::Scalar, TVectorLevel::Sse2, TVectorLevel::Ssse3, TVectorLevel::Avx2}) {
     LimitVectorLevel(level);
-    for (int bpp : {3, 4}) {
+    for (int bpp : {1, 3, 4}) {  // 1: a plane of I420
       const int stride = w * bpp + srcPadding;
       const auto src = test::RandomBytes(static_cast<std::size_t>(stride) * h, 3);
       for (int code = 0; code < 8; ++code)

@@ -58,6 +58,64 @@ TEST(TransformElement, TurnsAndHalvesFramesWithMatchingCaps) {
   }
 }
 
+// One plane turned by the definition of each code: quarter turns clockwise,
+// then the mirror; half size takes every other line and column from the first.
+std::vector<std::uint8_t> TurnedPlane(const std::vector<std::uint8_t>& src, int w, int h, int code,
+                                      bool half) {
+  const int hw = half ? (w + 1) / 2 : w, hh = half ? (h + 1) / 2 : h;
+  const int ow = (code & 1) ? hh : hw, oh = (code & 1) ? hw : hh;
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(ow) * oh);
+  for (int y = 0; y < oh; ++y)
+    for (int x = 0; x < ow; ++x) {
+      const int mx = (code & 4) ? ow - 1 - x : x;  // the mirror comes after the turn
+      int sx = mx, sy = y;
+      switch (code & 3) {
+        case 1: sx = y, sy = hh - 1 - mx; break;
+        case 2: sx = hw - 1 - mx, sy = hh - 1 - y; break;
+        case 3: sx = hw - 1 - y, sy = mx; break;
+        default: break;
+      }
+      const int f = half ? 2 : 1;
+      out[static_cast<std::size_t>(y) * ow + x] = src[static_cast<std::size_t>(sy * f) * w + sx * f];
+    }
+  return out;
+}
+
+// I420 turns plane by plane, each as a picture of its own size, so the
+// turned chroma fits the turned picture.
+TEST(TransformElement, TurnsI420PlaneByPlane) {
+  for (const auto& [w, h] : {std::pair{38, 22}, std::pair{37, 21}}) {
+    for (int code = 0; code < 8; ++code) {
+      for (bool half : {false, true}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " code " + std::to_string(code) +
+                     " half " + std::to_string(half));
+        GstElement* t = test::NewTransform(Params(code, half));
+        GstHarness* hs = test::HarnessFor(t, test::VideoCaps("I420", w, h));
+        const GstVideoInfo in = test::VideoInfo("I420", w, h);
+        GstBuffer* buffer = test::RandomFrame(in, static_cast<unsigned>(code + 8 * half));
+        const auto src = test::VisibleBytes(buffer, in);
+        GstBuffer* out = gst_harness_push_and_pull(hs, buffer);
+        ASSERT_NE(out, nullptr);
+        int ow = 0, oh = 0;
+        OutputSize(TGeometry{code, half}, w, h, &ow, &oh);
+        std::vector<std::uint8_t> expected;
+        const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+        std::size_t at = 0;
+        for (const auto& [pw, ph] : {std::pair{w, h}, std::pair{cw, ch}, std::pair{cw, ch}}) {
+          const std::vector<std::uint8_t> plane(src.begin() + at, src.begin() + at + pw * ph);
+          at += plane.size();
+          const auto turned = TurnedPlane(plane, pw, ph, code, half);
+          expected.insert(expected.end(), turned.begin(), turned.end());
+        }
+        EXPECT_EQ(test::VisibleBytes(out, test::VideoInfo("I420", ow, oh)), expected);
+        gst_buffer_unref(out);
+        gst_harness_teardown(hs);
+        gst_object_unref(t);
+      }
+    }
+  }
+}
+
 // videotestsrc ! transform ! capsfilter ! appsink: the size forced downstream
 // decides the size asked of the source, and the reverse.
 GstCaps* NegotiateThrough(const TTransformParams& params, const char* upstreamCaps,
