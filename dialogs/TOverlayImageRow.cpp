@@ -206,7 +206,7 @@ void TOverlayImageRow::TransparentClick() {
 void TOverlayImageRow::VisibleClick() {
   // A waiting image is read now, and shown with the boxes as they are.
   if (waiting_ && VisibleBox->isChecked()) ReadWaitingImage();
-  if (Slot().HasImage()) Slot().Visible = VisibleBox->isChecked();
+  if (Slot().HasImage()) slots_.SetVisible(index_, VisibleBox->isChecked());
 }
 
 void TOverlayImageRow::LoadClick() {

@@ -136,8 +136,8 @@ TfrmOverlay::~TfrmOverlay() {
   TrySaveSettings();
   for (int i = 0; i < kImageRows; ++i) {
     slots_.Free(i);
+    slots_.SetVisible(i, false);
     TImageOverlaySlot& slot = slots_[i];
-    slot.Visible = false;
     slot.X = 0;
     slot.Y = 0;
     slot.Transparent = false;

@@ -65,7 +65,19 @@ bool TImageOverlaySlots::Install(int index, const TBitmap& source, int x, int y,
     return false;
   }
   slot.Visible = visible;
+  if (visible) VisibilityChanged();
   return true;
+}
+
+void TImageOverlaySlots::SetVisible(int index, bool visible) {
+  (*this)[index].Visible = visible;
+  VisibilityChanged();
+}
+
+bool TImageOverlaySlots::AnyVisible() const {
+  for (const TImageOverlaySlot& slot : slots_)
+    if (slot.Visible) return true;
+  return false;
 }
 
 void TImageOverlaySlots::Free(int index) {
@@ -83,6 +95,7 @@ void TImageOverlaySlots::Free(int index) {
   slot.X = 0;
   slot.Y = 0;
   slot.Transparent = false;
+  VisibilityChanged();
 }
 
 bool TImageOverlaySlots::Prepare(int index) {

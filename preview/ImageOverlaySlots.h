@@ -15,6 +15,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "engine/FrameTypes.h"
 #include "platform/gdi/Bitmap.h"
@@ -73,8 +74,20 @@ class TImageOverlaySlots {
   // draws nothing).
   bool Prepare(int index);
 
+  // Shows or hides a slot's image (what its Visible box says).
+  void SetVisible(int index, bool visible);
+  bool AnyVisible() const;
+  // Told, on the thread that made it, after any change of a slot's
+  // visibility: the engine works on frames for the images only while one shows.
+  void SetVisibilityObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+
  private:
+  void VisibilityChanged() const {
+    if (observer_) observer_();
+  }
+
   std::array<TImageOverlaySlot, kCount> slots_;
+  std::function<void()> observer_;
 };
 
 // Builds the mask (1 where `image` has `key`) and the sprite (`image` with

@@ -50,6 +50,7 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
 // The engine (a child window) outlives the members: no frame may reach the
 // image slots once they go.
 TfrmPreview::~TfrmPreview() {
+  imageSlots_.SetVisibilityObserver(nullptr);
   VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
   overlayPainter_ = nullptr;
   StorePlace();
@@ -157,9 +158,8 @@ void TfrmPreview::ApplyStoredEngineValues() {
   e.setOnRecordingCompleted([this](VOduduDudiviv* s, const std::string& f, bool ok) {
     VOduduDudiviv1RecordingCompleted(s, f, ok);
   });
-  e.setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
-    VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
-  });
+  imageSlots_.SetVisibilityObserver([this] { FollowImageVisibility(); });
+  FollowImageVisibility();
   e.setOnFrameCaptureCompleted(
       [this](VOduduDudiviv* s, const TFrameData& frame, TFrameCaptureDest dest, const std::string& name,
              bool ok) { VOduduDudiviv1FrameCaptureCompleted(s, frame, dest, name, ok); });
@@ -184,6 +184,16 @@ void TfrmPreview::VOduduDudiviv1RecordingCompleted(VOduduDudiviv*, const std::st
 
 void TfrmPreview::Timer1Timer() {
   mainWindow_.SetStatusText(RecordingStatusText(VOduduDudiviv1->RecordingElapsedSeconds()));
+}
+
+// The hook is there only while an image shows: without it, and without a
+// text, a compressed recording's frames reach the encoder without ever
+// being turned into RGB and back.
+void TfrmPreview::FollowImageVisibility() {
+  if (!imageSlots_.AnyVisible()) return VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
+  VOduduDudiviv1->setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
+    VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
+  });
 }
 
 // Frames that arrive before the overlay painter exists go out without images.

@@ -43,6 +43,7 @@ class TfrmPreview : public TForm {
   void VOduduDudiviv1RecordingStarted(VOduduDudiviv* sender, const std::string& fileName);
   void VOduduDudiviv1RecordingCompleted(VOduduDudiviv* sender, const std::string& fileName, bool success);
   void VOduduDudiviv1FrameOverlayUsingDC(VOduduDudiviv* sender, const TFrameInfo& frameInfo, HDC dc);
+  void FollowImageVisibility();
   void VOduduDudiviv1FrameCaptureCompleted(VOduduDudiviv* sender, const TFrameData& frameData,
                                            TFrameCaptureDest destType, const std::string& fileName,
                                            bool success);

@@ -34,6 +34,7 @@
 #include "settings/OverlaySettings.h"
 #include "settings/SettingsStore.h"
 #include "tests/platform/gdi/BmpFiles.h"
+#include "tests/support/EngineProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -445,6 +446,23 @@ TEST_F(OverlayDialog, ThePreviewDrawsTheImagesThroughTheAttachedCompositor) {
   preview.VOduduDudiviv1FrameOverlayUsingDC(&engine, TFrameInfo{}, &dc);
   EXPECT_EQ(frame.Pixel(5, 5), Picture(5, 5));
   preview.SetFrameOverlayPainter(nullptr);
+}
+
+// Without an image showing (and without a text), the engine is not asked to
+// work on the frames' pixels, so a recording keeps them in the camera's YUV.
+TEST_F(OverlayDialog, TheEngineWorksOnFramesForTheImagesOnlyWhileOneShows) {
+  Open();
+  const EngineProbe probe(engine);
+  EXPECT_FALSE(probe.OverlayNeeded());
+  WriteBmp(files / "a.bmp", 10, 10);
+  Load(0, files / "a.bmp");
+  Row(0).VisibleBox->click();
+  EXPECT_TRUE(probe.OverlayNeeded());
+  Row(0).VisibleBox->click();
+  EXPECT_FALSE(probe.OverlayNeeded()) << "hidden again";
+  Row(0).VisibleBox->click();
+  form.reset();  // the dialog's end frees the slots
+  EXPECT_FALSE(probe.OverlayNeeded()) << "freed";
 }
 
 // Thousands of frames composited on a streaming thread while the user loads,
