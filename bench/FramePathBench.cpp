@@ -32,7 +32,9 @@ using namespace orvex::gdi;
 using namespace vdv_filters;
 
 constexpr int kW = 1920, kH = 1080, kImageW = 200, kImageH = 100;
-constexpr const char* kCaps = "video/x-raw,format=I420,width=1920,height=1080,framerate=30/1";
+// As a webcam's MJPG decodes: full-range BT.601.
+constexpr const char* kCaps =
+    "video/x-raw,format=I420,width=1920,height=1080,framerate=30/1,colorimetry=1:4:0:0";
 constexpr const char* kText = "Cam 1 %sys_time[hh:nn:ss]%";
 const int kPlaces[3][2] = {{0, 0}, {kW - kImageW, 0}, {kW - kImageW, kH - kImageH}};
 
@@ -144,28 +146,33 @@ struct Ours {
 struct Peer {
   std::vector<GstHarness*> chain;
 
+  // Configured before the harness starts it: gdkpixbufoverlay reads its file when it starts.
+  template <typename Configure>
+  void Add(const char* factory, Configure configure) {
+    GstElement* e = gst_element_factory_make(factory, nullptr);
+    GstHarness* h = nullptr;
+    if (e) {
+      configure(e);
+      const bool text = std::string(factory) == "textoverlay";
+      h = gst_harness_new_with_element(e, text ? "video_sink" : "sink", "src");
+      gst_harness_set_caps_str(h, kCaps, kCaps);
+    }
+    chain.push_back(h);
+  }
+
   Peer() {
-    auto add = [&](const char* factory) {
-      GstElementFactory* found = gst_element_factory_find(factory);
-      GstHarness* h = nullptr;
-      if (found) {
-        gst_object_unref(found);
-        const bool text = std::string(factory) == "textoverlay";
-        h = gst_harness_new_with_padnames(factory, text ? "video_sink" : "sink", "src");
-        gst_harness_set_caps_str(h, kCaps, kCaps);
-      }
-      chain.push_back(h);
-      return h ? h->element : nullptr;
-    };
-    if (GstElement* e = add("videoflip")) gst_util_set_object_arg(G_OBJECT(e), "video-direction", "180");
-    if (GstElement* e = add("videobalance"))
+    Add("videoflip", [](GstElement* e) { gst_util_set_object_arg(G_OBJECT(e), "video-direction", "180"); });
+    Add("videobalance", [](GstElement* e) {
       g_object_set(e, "brightness", 0.08, "contrast", 1.1, "saturation", 1.1, "hue", 0.08, nullptr);
-    if (GstElement* e = add("textoverlay"))
+    });
+    Add("textoverlay", [](GstElement* e) {
       g_object_set(e, "font-desc", "DejaVu Sans 16px", "valignment", 1, "halignment", 1, nullptr);
+    });
     for (int i = 0; i < 3; ++i)
-      if (GstElement* e = add("gdkpixbufoverlay"))
+      Add("gdkpixbufoverlay", [i](GstElement* e) {
         g_object_set(e, "location", PictureFile(i).c_str(), "offset-x", kPlaces[i][0], "offset-y",
                      kPlaces[i][1], nullptr);
+      });
   }
   ~Peer() {
     for (GstHarness* h : chain)
