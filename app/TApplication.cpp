@@ -97,7 +97,7 @@ static void DestroyForm(T*& form) {
 void TApplication::DestroyForms() {
   // Detaching waits for a frame still in the handler, so none reads the image slots as they go.
   if (frmPreview) {
-    frmPreview->VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
+    frmPreview->DetachImageOverlay();
     frmPreview->SetFrameOverlayPainter(nullptr);
   }
   DestroyForm(frmOverlay);

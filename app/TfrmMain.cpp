@@ -286,6 +286,6 @@ TAboutBox* TfrmMain::AboutBox() const { return aboutBox_; }
 // Closing the main window ends the program; the image overlay must not be
 // drawn any more once the windows start going away.
 void TfrmMain::FormClose() {
-  if (frmPreview) frmPreview->VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
+  if (frmPreview) frmPreview->DetachImageOverlay();
   QCoreApplication::quit();
 }

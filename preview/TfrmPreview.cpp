@@ -50,8 +50,7 @@ TfrmPreview::TfrmPreview(IRecordingStatusView& mainWindow)
 // The engine (a child window) outlives the members: no frame may reach the
 // image slots once they go.
 TfrmPreview::~TfrmPreview() {
-  imageSlots_.SetVisibilityObserver(nullptr);
-  VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
+  DetachImageOverlay();
   overlayPainter_ = nullptr;
   StorePlace();
 }
@@ -194,6 +193,11 @@ void TfrmPreview::FollowImageVisibility() {
   VOduduDudiviv1->setOnFrameOverlayUsingDC([this](VOduduDudiviv* s, const TFrameInfo& info, HDC dc) {
     VOduduDudiviv1FrameOverlayUsingDC(s, info, dc);
   });
+}
+
+void TfrmPreview::DetachImageOverlay() {
+  imageSlots_.SetVisibilityObserver(nullptr);
+  VOduduDudiviv1->setOnFrameOverlayUsingDC(nullptr);
 }
 
 // Frames that arrive before the overlay painter exists go out without images.

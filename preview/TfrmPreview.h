@@ -38,12 +38,16 @@ class TfrmPreview : public TForm {
   // Where snapshots take their format and size from (the snapshot window);
   // without one they are BMP files of the video size.
   void SetSnapshotChoices(const ISnapshotChoices* choices) { snapshotChoices_ = choices; }
+  // The engine gets the images' hook while an image shows, and only then.
+  void FollowImageVisibility();
+  // For good: no frame reaches the image slots from now on, whatever shows.
+  void DetachImageOverlay();
 
   // Engine event handlers.
   void VOduduDudiviv1RecordingStarted(VOduduDudiviv* sender, const std::string& fileName);
   void VOduduDudiviv1RecordingCompleted(VOduduDudiviv* sender, const std::string& fileName, bool success);
   void VOduduDudiviv1FrameOverlayUsingDC(VOduduDudiviv* sender, const TFrameInfo& frameInfo, HDC dc);
-  void FollowImageVisibility();
+
   void VOduduDudiviv1FrameCaptureCompleted(VOduduDudiviv* sender, const TFrameData& frameData,
                                            TFrameCaptureDest destType, const std::string& fileName,
                                            bool success);

@@ -96,6 +96,9 @@ TEST_F(WindowSet, ClosingTheMainWindowEndsTheLoopWithExitCodeZero) {
 }
 
 TEST_F(WindowSet, ShutdownDetachesTheOverlayHookBeforeTheOverlayDialogGoes) {
+  // Two images show: freeing the first as the dialog goes leaves one showing.
+  const TBitmap picture(8, 8, orvex::gdi::PixelFormat::Rgb32);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(frmPreview->ImageSlots().Install(i, picture, 0, 0, false, true));
   EXPECT_TRUE(frmPreview->VOduduDudiviv1->OnFrameOverlayUsingDC());
   QStringList destroyed;
   bool hookAttachedWhenOverlayWent = true;
