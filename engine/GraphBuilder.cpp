@@ -202,16 +202,33 @@ bool TGraphBuilder::EnsureRgb(GstElement*& tail, TChainFormat& format, const std
   return true;
 }
 
-// The planar YUV a grabber may take instead of RGB.
-bool TGraphBuilder::EnsureI420(GstElement*& tail, TChainFormat& format) {
-  if (!EnsureRaw(tail, format, "")) return false;
-  GstElement* convert = Converter("Color Space Converter");
-  GstElement* filter = g_.Make("capsfilter", "YUV Format");
+// The YUV a grabber may take instead of RGB: I420, or a camera's YUY2 as it
+// comes where `packed` (the turns and an encoder want planes).
+bool TGraphBuilder::EnsureYuv(GstElement*& tail, TChainFormat& format, const std::string& suffix,
+                              bool packed) {
+  if (format.yuv) return true;
+  if (!EnsureRaw(tail, format, suffix)) return false;
+  GstElement* convert = Converter("Color Space Converter" + suffix);
+  GstElement* filter = g_.Make("capsfilter", "YUV Format" + suffix);
   if (!convert || !filter || !g_.Link(tail, convert)) return Fail("cannot convert to I420");
-  const orvex::media::CapsPtr caps(gst_caps_from_string("video/x-raw,format=I420"));
+  const orvex::media::CapsPtr caps(
+      gst_caps_from_string(packed ? "video/x-raw,format={I420,YUY2}" : "video/x-raw,format=I420"));
   g_object_set(filter, "caps", caps.get(), nullptr);
   if (!g_.Link(convert, filter)) return Fail("cannot convert to I420");
   tail = filter;
+  format.yuv = true;
+  return true;
+}
+
+// The window paints the camera's YUV itself (TFramePainter), converting as it
+// draws: a converter only for what it cannot take.
+bool TGraphBuilder::EnsureDisplayable(GstElement*& tail, TChainFormat& format, const std::string& suffix) {
+  if (format.rgb || format.yuv) return true;
+  if (!DisplayTakesYuv()) return EnsureRgb(tail, format, suffix);
+  if (!EnsureRaw(tail, format, suffix)) return false;
+  GstElement* convert = Converter("Color Space Converter" + suffix);
+  if (!convert || !g_.Link(tail, convert)) return Fail("cannot convert for the display");
+  tail = convert;
   return true;
 }
 
@@ -222,6 +239,9 @@ bool TGraphBuilder::EnsureI420(GstElement*& tail, TChainFormat& format) {
 bool TGraphBuilder::CaptureGrabberTakesYuv() const {
   return s_.GrabberOnCapture() && s_.CompressVideo() && s_.DeviceSubtype.rfind("RGB", 0) != 0;
 }
+
+// So does the window's side of a camera that sends YUV or MJPG.
+bool TGraphBuilder::DisplayTakesYuv() const { return s_.DeviceSubtype.rfind("RGB", 0) != 0; }
 
 // Drops the frames of a window nobody watches (TVdvWorker::UpdatePreviewValve).
 bool TGraphBuilder::AddPreviewValve(GstElement*& tail) {
@@ -269,11 +289,13 @@ bool TGraphBuilder::AddGrabber(GstElement*& tail, int mode) {
 
 // Half-size deinterlacing, rotation and, where the settings put it, the
 // frame grabber: in the order frames pass them.
-bool TGraphBuilder::AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber, bool yuv) {
+bool TGraphBuilder::AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber, bool yuv,
+                                  bool packed) {
   const bool halfSize = s_.Deinterlacing == di_HalfSize;
   const bool rotate = s_.Rotation != rt_0_deg;
   if (!halfSize && !rotate && !withGrabber) return true;
-  if (!(yuv ? EnsureI420(tail, format) : EnsureRgb(tail, format, ""))) return false;
+  if (!(yuv ? EnsureYuv(tail, format, "", packed && !halfSize && !rotate) : EnsureRgb(tail, format, "")))
+    return false;
   if (halfSize && !AddTransform(tail, true)) return false;
   if (rotate && !AddTransform(tail, false)) return false;
   return !withGrabber || AddGrabber(tail, vdv_filters::gm_RGB);
@@ -296,12 +318,13 @@ bool TGraphBuilder::AddRenderer(GstElement* tail) {
   return true;
 }
 
-// The window's end of a chain: RGB, the grabber where it belongs here, the
-// notify grabber that keeps the frame clock without a grabber, then the
-// pass-through grabber in front of the renderer.
+// The window's end of a chain: the grabber where it belongs here, the notify
+// grabber that keeps the frame clock without a grabber, then the pass-through
+// grabber in front of the renderer.
 bool TGraphBuilder::FinishPreviewSide(GstElement* tail, TChainFormat format, bool withGrabber,
                                       const std::string& suffix) {
-  if (!EnsureRgb(tail, format, suffix)) return false;
+  if (withGrabber && DisplayTakesYuv() && !format.rgb && !EnsureYuv(tail, format, suffix, true)) return false;
+  if (!EnsureDisplayable(tail, format, suffix)) return false;
   if (withGrabber && !AddGrabber(tail, vdv_filters::gm_RGB)) return false;
   if (!s_.UsesGrabber() && !AddGrabber(tail, vdv_filters::gm_Notify)) return false;
   if (!AddGrabber(tail, vdv_filters::gm_Dummy)) return false;
@@ -379,7 +402,8 @@ bool TGraphBuilder::BuildPreviewChain() {
   // Ahead of decoding and converting, so a hidden preview costs nothing past the device.
   if (!AddPreviewValve(tail)) return false;
   if (s_.FrameGrabber != fg_CaptureStream)
-    return AddProcessing(tail, format, s_.GrabberOnPreview()) && FinishPreviewSide(tail, format, false, "");
+    return AddProcessing(tail, format, s_.GrabberOnPreview(), DisplayTakesYuv(), true) &&
+           FinishPreviewSide(tail, format, false, "");
   // The grabber gets a copy of its own; the window shows the frames unprocessed.
   if (!AddProcessing(tail, format, false) || !EnsureRgb(tail, format, "")) return false;
   GstElement* tee = g_.Make("tee", "Inf Tee Vid");

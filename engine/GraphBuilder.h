@@ -92,6 +92,7 @@ class TGraphBuilder {
   struct TChainFormat {
     bool raw = true;
     bool rgb = false;
+    bool yuv = false;  // YUV for the grabber
   };
 
   const TDevices* DeviceList(TDevicesKind kind) const;
@@ -102,11 +103,14 @@ class TGraphBuilder {
   bool ApplyAudioFormat(GstElement*& tail);
   bool EnsureRaw(GstElement*& tail, TChainFormat& format, const std::string& suffix);
   bool EnsureRgb(GstElement*& tail, TChainFormat& format, const std::string& suffix);
-  bool EnsureI420(GstElement*& tail, TChainFormat& format);
+  bool EnsureYuv(GstElement*& tail, TChainFormat& format, const std::string& suffix, bool packed);
+  bool EnsureDisplayable(GstElement*& tail, TChainFormat& format, const std::string& suffix);
   bool CaptureGrabberTakesYuv() const;
+  bool DisplayTakesYuv() const;
   bool AddPreviewValve(GstElement*& tail);
-  // In I420 instead of RGB when `yuv`.
-  bool AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber, bool yuv = false);
+  // In I420 instead of RGB when `yuv`; a camera's YUY2 as it comes too when `packed`.
+  bool AddProcessing(GstElement*& tail, TChainFormat& format, bool withGrabber, bool yuv = false,
+                     bool packed = false);
   bool AddTransform(GstElement*& tail, bool halfSize);
   bool AddGrabber(GstElement*& tail, int mode);
   bool AddRenderer(GstElement* tail);

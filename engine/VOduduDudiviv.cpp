@@ -12,6 +12,7 @@
 #include "engine/TLog.h"
 #include "engine/TSyncManager.h"
 #include "engine/TVdvWorker.h"
+#include "engine/frames/FramePainter.h"
 #include "engine/frames/VideoRenderer.h"
 
 namespace {
@@ -35,7 +36,9 @@ QWidget* HiddenHost() {
 }  // namespace
 
 VOduduDudiviv::VOduduDudiviv(QWidget* parent)
-    : QWidget(parent), worker_(std::make_unique<TVdvWorker>(*this)) {
+    : QWidget(parent),
+      worker_(std::make_unique<TVdvWorker>(*this)),
+      painter_(std::make_unique<TFramePainter>()) {
   setAutoFillBackground(false);
   // Every pixel is painted by paintEvent, so Qt fills nothing beneath it.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -312,25 +315,18 @@ QRect VOduduDudiviv::PaintFrame(QPainter& painter) {
   if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
       !gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
     return {};
-  const QImage::Format format =
-      GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR ? QImage::Format_BGR888 : QImage::Format_RGB32;
-  const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), info.width,
-                     info.height, GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), format);
-  const QRect target = PictureRect(image.size(), size(), worker_->P.Display_KeepAspectRatio);
-  // 1:1 is a plain copy; any other size is scaled by picking pixels, which a
-  // moving picture shows as well as smoothing does at a fraction of the cost.
-  if (target.size() == image.size())
-    painter.drawImage(target.topLeft(), image);
-  else
-    painter.drawImage(target, image);
+  const QSize frameSize(info.width, info.height);
+  const QRect target = PictureRect(frameSize, size(), worker_->P.Display_KeepAspectRatio);
+  const bool painted = painter_->Paint(painter, frame, target);
+  gst_video_frame_unmap(&frame);
+  if (!painted) return {};
   ++framesPainted_;
-  if (worker_->P.Display_AutoSize && image.size() != shownFrameSize_) {
-    shownFrameSize_ = image.size();
+  if (worker_->P.Display_AutoSize && frameSize != shownFrameSize_) {
+    shownFrameSize_ = frameSize;
     if (shownFrameSize_ != size()) {
       resize(shownFrameSize_);
       emit DisplaySizeChanged(shownFrameSize_);
     }
   }
-  gst_video_frame_unmap(&frame);
   return target;
 }

@@ -20,6 +20,7 @@
 #include "platform/media/ElementProperties.h"
 
 typedef struct _GstElement GstElement;
+class TFramePainter;
 class TVdvWorker;
 enum TDevicesKind : int;
 
@@ -298,6 +299,7 @@ class VOduduDudiviv : public QWidget {
   QRect PaintFrame(QPainter& painter);
 
   std::unique_ptr<TVdvWorker> worker_;
+  std::unique_ptr<TFramePainter> painter_;
   bool loading_ = false;
   std::uint64_t framesPainted_ = 0;
   QSize shownFrameSize_;

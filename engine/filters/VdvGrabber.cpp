@@ -46,7 +46,7 @@ struct GrabberState {
   // Streaming thread only (set_caps and transform_ip).
   GstVideoInfo info{};
   TPixelProcessor processor;
-  bool yuv = false;  // I420 frames, worked on in RGB only when something needs their pixels
+  bool yuv = false;  // I420 or YUY2 frames, worked on in RGB only when something needs their pixels
   TYuvRoundTrip roundTrip;
 };
 
@@ -69,13 +69,13 @@ GstStaticPadTemplate g_srcTemplate =
     GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
 
 // Mode 8 works on the RGB format the engine chose for it, or on either when
-// the block names neither; or on I420, which it turns into that RGB only for
-// the frames whose pixels are wanted.
+// the block names neither; or on I420 or YUY2, which it turns into that RGB
+// only for the frames whose pixels are wanted.
 GstCaps* ModifyCaps(GrabberState& st) {
   switch (Load(st.params.RGBFormat)) {
-    case gf_RGB32: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, I420 }");
-    case gf_RGB24: return gst_caps_from_string("video/x-raw, format=(string){ BGR, I420 }");
-    default: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, BGR, I420 }");
+    case gf_RGB32: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, I420, YUY2 }");
+    case gf_RGB24: return gst_caps_from_string("video/x-raw, format=(string){ BGR, I420, YUY2 }");
+    default: return gst_caps_from_string("video/x-raw, format=(string){ BGRx, BGR, I420, YUY2 }");
   }
 }
 
@@ -100,7 +100,8 @@ gboolean SetCaps(GstBaseTransform* trans, GstCaps* incaps, GstCaps*) {
   if (!st.mayModify) return TRUE;
   GstVideoInfo info;
   if (!gst_video_info_from_caps(&info, incaps)) return FALSE;
-  st.yuv = GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_I420;
+  st.yuv = GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_I420 ||
+           GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_YUY2;
   if (st.yuv && !st.roundTrip.Configure(info, WorkingRgb(st))) return FALSE;
   const GstVideoInfo& rgb = st.yuv ? st.roundTrip.RgbInfo() : info;
   int bytesPerPixel = 0;
@@ -161,8 +162,8 @@ void GrabFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
   gst_video_frame_unmap(&frame);
 }
 
-// The frame callback of an I420 frame whose pixels nobody wants: its size and
-// time, no pixels.
+// The frame callback of a YUV frame whose pixels nobody wants (or that cannot
+// be read): its size and time, no pixels, so the frame clock stays exact.
 void HandOverWithoutPixels(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
   TFrameCallback callback = Load(st.params.FrameCallback);
   if (!callback) return;
@@ -174,7 +175,7 @@ void HandOverWithoutPixels(GstBaseTransform* trans, GrabberState& st, GstBuffer*
            static_cast<std::int32_t>(gst_buffer_get_size(buffer)), nullptr, nullptr, &d);
 }
 
-// I420: into RGB only when the adjustments or the engine want the pixels,
+// YUV: into RGB only when the adjustments or the engine want the pixels,
 // and back only when either may have changed them.
 void GrabYuvFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) {
   const TProcessingBlock block = LoadBlock(st.params.Processing);
@@ -185,16 +186,19 @@ void GrabYuvFrame(GstBaseTransform* trans, GrabberState& st, GstBuffer* buffer) 
   GstVideoFrame yuv, rgb;
   if (!gst_video_frame_map(&yuv, &st.info, buffer, writes ? GST_MAP_READWRITE : GST_MAP_READ)) {
     GST_WARNING_OBJECT(trans, "cannot map a frame; passed on untouched");
-    return;
+    return HandOverWithoutPixels(trans, st, buffer);
   }
-  if (st.roundTrip.ToRgb(yuv, rgb)) {
+  const bool converted = st.roundTrip.ToRgb(yuv, rgb);
+  if (converted) {
     ProcessAndHandOver(trans, st, block, rgb, buffer);
     if (writes && !st.roundTrip.FromRgb(rgb, yuv)) GST_WARNING_OBJECT(trans, "cannot convert a frame back");
     TYuvRoundTrip::Unmap(rgb);
-  } else {
-    GST_WARNING_OBJECT(trans, "cannot convert a frame to RGB; passed on untouched");
   }
   gst_video_frame_unmap(&yuv);
+  if (!converted) {
+    GST_WARNING_OBJECT(trans, "cannot convert a frame to RGB; passed on untouched");
+    HandOverWithoutPixels(trans, st, buffer);
+  }
 }
 
 GstFlowReturn TransformIp(GstBaseTransform* trans, GstBuffer* buffer) {

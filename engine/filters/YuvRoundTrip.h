@@ -1,5 +1,5 @@
 #pragma once
-// A mode-8 grabber on I420 frames: the adjustments, overlays and captures work
+// A mode-8 grabber on I420 or YUY2 frames: the adjustments, overlays and captures work
 // on RGB, so a frame that needs them is converted into a scratch RGB frame and,
 // when they may have changed it, back again. Frames that need nothing pass
 // without either conversion. Nothing is allocated per frame.

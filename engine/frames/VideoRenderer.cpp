@@ -98,7 +98,8 @@ GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot) {
   if (!filter || !gst_bin_add(GST_BIN(bin.get()), filter)) return nullptr;
   GstElement* sink = gst_element_factory_make("fakesink", "Renderer Sink");
   if (!sink || !gst_bin_add(GST_BIN(bin.get()), sink)) return nullptr;
-  const orvex::media::CapsPtr caps(gst_caps_from_string("video/x-raw,format={BGRx,BGR}"));
+  // The camera's YUV is converted as it is painted (TFramePainter).
+  const orvex::media::CapsPtr caps(gst_caps_from_string("video/x-raw,format={BGRx,BGR,I420,YUY2,UYVY,NV12}"));
   g_object_set(filter, "caps", caps.get(), nullptr);
   // Shows frames at their time while watched (see AttachSink).
   g_object_set(sink, "qos", TRUE, "enable-last-sample", FALSE, "signal-handoffs", TRUE, nullptr);

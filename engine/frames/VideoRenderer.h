@@ -50,5 +50,5 @@ class TVideoFrameSlot {
 // all of it, or centred in the frame's shape.
 QRect PictureRect(QSize frame, QSize display, bool keepAspectRatio);
 
-// A sink for BGRx and BGR frames that hands them to `slot`.
+// A sink for BGRx, BGR and the common YUV frames that hands them to `slot`.
 GstElement* CreateVideoRenderer(const std::shared_ptr<TVideoFrameSlot>& slot);

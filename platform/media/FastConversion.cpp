@@ -40,6 +40,20 @@ Plane P(const GstVideoFrame& f, int plane) {
 }
 int S(const GstVideoFrame& f, int plane) { return GST_VIDEO_FRAME_PLANE_STRIDE(&f, plane); }
 
+// Packed and semi-planar YUV into BGRx in one pass, chroma repeated; false
+// where libyuv has no such row (it packs YUY2 and UYVY in limited BT.601 only).
+bool NearestToArgb(const GstVideoFrame& in, Plane dst, int ds, const libyuv::YuvConstants* m, int w, int h) {
+  switch (GST_VIDEO_FRAME_FORMAT(&in)) {
+    case GST_VIDEO_FORMAT_NV12:
+      return libyuv::NV12ToARGBMatrix(P(in, 0), S(in, 0), P(in, 1), S(in, 1), dst, ds, m, w, h) == 0;
+    case GST_VIDEO_FORMAT_YUY2:
+      return m == &libyuv::kYuvI601Constants && libyuv::YUY2ToARGB(P(in, 0), S(in, 0), dst, ds, w, h) == 0;
+    case GST_VIDEO_FORMAT_UYVY:
+      return m == &libyuv::kYuvI601Constants && libyuv::UYVYToARGB(P(in, 0), S(in, 0), dst, ds, w, h) == 0;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out) {
@@ -52,8 +66,16 @@ bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out) {
       return true;
     return IsYuvIn(from) && YuvMatrix(in);
   }
-  // Into I420 libyuv has the BT.601 matrix only, in both ranges.
-  return to == GST_VIDEO_FORMAT_I420 && out.colorimetry.matrix == GST_VIDEO_COLOR_MATRIX_BT601 &&
+  // libyuv packs YUY2 in limited-range BT.601 only.
+  if (to == GST_VIDEO_FORMAT_YUY2)
+    return (from == GST_VIDEO_FORMAT_BGRx || from == GST_VIDEO_FORMAT_BGRA) &&
+           out.colorimetry.matrix == GST_VIDEO_COLOR_MATRIX_BT601 && !FullRange(out);
+  if (to != GST_VIDEO_FORMAT_I420) return false;
+  // Other YUV only changes its layout: the values stay as they are.
+  if (from == GST_VIDEO_FORMAT_YUY2 || from == GST_VIDEO_FORMAT_UYVY || from == GST_VIDEO_FORMAT_NV12)
+    return in.colorimetry.matrix == out.colorimetry.matrix && in.colorimetry.range == out.colorimetry.range;
+  // From RGB libyuv has the BT.601 matrix only, in both ranges.
+  return out.colorimetry.matrix == GST_VIDEO_COLOR_MATRIX_BT601 &&
          (from == GST_VIDEO_FORMAT_BGRx || from == GST_VIDEO_FORMAT_BGRA || from == GST_VIDEO_FORMAT_BGR);
 }
 
@@ -74,11 +96,19 @@ bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
   const GstVideoFormat to = GST_VIDEO_INFO_FORMAT(&oi);
   const libyuv::YuvConstants* m = YuvMatrix(ii);
   int r = -1;
+  if (to == GST_VIDEO_FORMAT_YUY2)
+    return libyuv::ARGBToYUY2(P(in, 0), S(in, 0), P(out, 0), S(out, 0), w, h) == 0;
   if (to == GST_VIDEO_FORMAT_I420) {
     const bool full = FullRange(oi);
     Plane y = P(out, 0), u = P(out, 1), v = P(out, 2);
     const int sy = S(out, 0), su = S(out, 1), sv = S(out, 2);
-    if (from == GST_VIDEO_FORMAT_BGR)
+    if (from == GST_VIDEO_FORMAT_YUY2)
+      r = libyuv::YUY2ToI420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h);
+    else if (from == GST_VIDEO_FORMAT_UYVY)
+      r = libyuv::UYVYToI420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h);
+    else if (from == GST_VIDEO_FORMAT_NV12)
+      r = libyuv::NV12ToI420(P(in, 0), S(in, 0), P(in, 1), S(in, 1), y, sy, u, su, v, sv, w, h);
+    else if (from == GST_VIDEO_FORMAT_BGR)
       r = full ? libyuv::RGB24ToJ420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h)
                : libyuv::RGB24ToI420(P(in, 0), S(in, 0), y, sy, u, su, v, sv, w, h);
     else
@@ -108,6 +138,7 @@ bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
     case GST_VIDEO_FORMAT_NV12:
     case GST_VIDEO_FORMAT_YUY2:
     case GST_VIDEO_FORMAT_UYVY: {
+      if (chroma_ == Chroma::Nearest && !bgr && NearestToArgb(in, dst, ds, m, w, h)) return true;
       // Into planes first: the rows that upsample chroma smoothly, as videoconvert does, take planes.
       const bool nv12 = from == GST_VIDEO_FORMAT_NV12;
       const TPlanes p = Planar(w, h, nv12 ? (h + 1) / 2 : h);

@@ -54,6 +54,27 @@ GstCaps* TransformCaps(GstBaseTransform*, GstPadDirection, GstCaps* caps, GstCap
   return result;
 }
 
+bool IsYuv(const GstStructure* s) {
+  const gchar* format = gst_structure_get_string(s, "format");
+  const GstVideoFormatInfo* info =
+      format ? gst_video_format_get_info(gst_video_format_from_string(format)) : nullptr;
+  return info && GST_VIDEO_FORMAT_INFO_IS_YUV(info);
+}
+
+// YUV into other YUV of the same colours only changes its layout, which is
+// cheap; other colours would mean converting every value. So the input's
+// colorimetry is kept where the other side leaves it open (left out, it
+// would become the default of the frame size: BT.709 for HD).
+void KeepYuvColours(const GstStructure* in, GstStructure* out) {
+  const gchar* colorimetry = gst_structure_get_string(in, "colorimetry");
+  gst_structure_fixate_field(out, "format");
+  if (!colorimetry || !IsYuv(in) || !IsYuv(out)) return;
+  if (gst_structure_has_field(out, "colorimetry"))
+    gst_structure_fixate_field_string(out, "colorimetry", colorimetry);
+  else
+    gst_structure_set(out, "colorimetry", G_TYPE_STRING, colorimetry, nullptr);
+}
+
 // Keeps the input's format and colorimetry where the other side allows them, so
 // a converter with nothing to convert passes frames through.
 GstCaps* FixateCaps(GstBaseTransform*, GstPadDirection, GstCaps* caps, GstCaps* othercaps) {
@@ -63,6 +84,9 @@ GstCaps* FixateCaps(GstBaseTransform*, GstPadDirection, GstCaps* caps, GstCaps* 
     return gst_caps_fixate(same);
   }
   gst_caps_unref(same);
+  othercaps = gst_caps_make_writable(gst_caps_truncate(othercaps));
+  if (!gst_caps_is_empty(caps) && !gst_caps_is_empty(othercaps))
+    KeepYuvColours(gst_caps_get_structure(caps, 0), gst_caps_get_structure(othercaps, 0));
   return gst_caps_fixate(othercaps);
 }
 

@@ -15,6 +15,29 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 
+// The test camera offering `formats` alone, as a webcam without RGB does,
+// for as long as it lives; then plugged again with all its formats. As a
+// fixture's member it is made before the fixture binds the camera.
+class ScopedCameraFormats {
+ public:
+  explicit ScopedCameraFormats(const char* formats) {
+    setenv("ORVEX_TEST_CAMERA_FORMATS", formats, 1);
+    orvex::media::testdevices::SetDefaultDevices(false);  // plugged again by the fixture
+    DeliverTheNews();
+  }
+  ~ScopedCameraFormats() {
+    unsetenv("ORVEX_TEST_CAMERA_FORMATS");
+    orvex::media::testdevices::SetDefaultDevices(false);
+    orvex::media::testdevices::SetDefaultDevices(true);
+    DeliverTheNews();
+  }
+  // The device monitor outlives the tests: its news of the unplugging must
+  // arrive now, not once the next test's graph runs on a camera of that id.
+  static void DeliverTheNews() { orvex::test::PumpEvents(50); }
+  ScopedCameraFormats(const ScopedCameraFormats&) = delete;
+  ScopedCameraFormats& operator=(const ScopedCameraFormats&) = delete;
+};
+
 class GraphTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -4,8 +4,11 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QRegion>
+#include <QScreen>
 
 #include "engine/frames/VideoRenderer.h"
+#include "platform/media/VideoConvert.h"
+#include "platform/media/testdevices/TestPattern.h"
 #include "tests/engine/GraphFixture.h"
 #include "tests/support/EngineProbe.h"
 
@@ -70,4 +73,39 @@ TEST_F(GraphTest, AHiddenDisplayStopsTheFramesUntilShownOrACaptureAsksForOne) {
 
   host->show();
   EXPECT_TRUE(WaitForFrames(2)) << "the display shows frames again";
+}
+
+// A webcam's YUY2, as the application sets the grabber up: no conversion
+// before the window, one as it is painted, straight into the window's image.
+class WebcamPreviewTest : public GraphTest {
+  ScopedCameraFormats yuy2_{"YUY2"};
+};
+
+TEST_F(WebcamPreviewTest, ItsYuvIsPaintedStraightIntoTheWindowInItsColours) {
+  using orvex::media::testdevices::TestPattern;
+  engine->setVideoInput(orvex::media::testdevices::kInputSVideo);  // still colour bars
+  engine->setFrameGrabber(fg_BothStreams);
+  const QSize frame(352, 288);
+  host->resize(frame);
+  engine->resize(frame);
+  ASSERT_TRUE(engine->StartPreview());
+  ASSERT_TRUE(WaitForFrames(3));
+
+  EngineProbe probe(*engine);
+  GstElement* converter = probe.GraphElement("Color Space Converter");
+  ASSERT_NE(converter, nullptr);
+  const orvex::media::TConvertCounts counts = orvex::media::VideoConvertCounts(converter);
+  EXPECT_EQ(counts.fast + counts.general, 0u) << "frames were converted before the window";
+  EXPECT_GE(probe.FramesPaintedDirectly(), 3u) << "the picture went through a copy";
+
+  const QImage shown = host->screen()->grabWindow(host->winId()).toImage();
+  ASSERT_EQ(shown.size(), frame);
+  for (int bar = 0; bar < TestPattern::kBarCount; ++bar) {
+    const int x = (2 * bar + 1) * frame.width() / (2 * TestPattern::kBarCount), y = frame.height() / 3;
+    const auto want = TestPattern::Expected(false, 0, frame.width(), frame.height(), x, y);
+    const QColor got = shown.pixelColor(x, y);
+    EXPECT_NEAR(got.red(), want.r, 4) << "bar " << bar;
+    EXPECT_NEAR(got.green(), want.g, 4) << "bar " << bar;
+    EXPECT_NEAR(got.blue(), want.b, 4) << "bar " << bar;
+  }
 }

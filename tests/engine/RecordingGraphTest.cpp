@@ -481,18 +481,7 @@ TEST_F(RecordingTest, EveryMjpegEncoderKeepsTheColoursOfHdFrames) {
 
 // A webcam: the test camera offering MJPG alone, as one without RGB does.
 class WebcamRecordingTest : public RecordingTest {
- protected:
-  void SetUp() override {
-    setenv("ORVEX_TEST_CAMERA_FORMATS", "MJPG", 1);
-    orvex::media::testdevices::SetDefaultDevices(false);  // plugged again by the fixture, MJPG only
-    RecordingTest::SetUp();
-  }
-  void TearDown() override {
-    RecordingTest::TearDown();
-    unsetenv("ORVEX_TEST_CAMERA_FORMATS");
-    orvex::media::testdevices::SetDefaultDevices(false);
-    orvex::media::testdevices::SetDefaultDevices(true);
-  }
+  ScopedCameraFormats mjpg_{"MJPG"};
 };
 
 // Decoded MJPG goes to the encoder without a conversion outside the grabber,

@@ -12,11 +12,12 @@
 #include "engine/TVdvGraph.h"
 #include "engine/TVdvWorker.h"
 #include "engine/VOduduDudiviv.h"
+#include "engine/frames/FramePainter.h"
 #include "engine/frames/VideoRenderer.h"
 
 class EngineProbe {
  public:
-  explicit EngineProbe(VOduduDudiviv& engine) : w_(*engine.worker_) {}
+  explicit EngineProbe(VOduduDudiviv& engine) : e_(engine), w_(*engine.worker_) {}
 
   // Reports and checks.
   bool Report(bool condition, int severity, const std::string& message, TLogType code) {
@@ -57,11 +58,14 @@ class EngineProbe {
   // A new reference to the newest frame shown, or nullptr.
   GstSample* NewestFrame() const { return w_.FrameSlot->Newest().release(); }
   std::uint64_t FramesShown() const { return w_.FrameSlot->FramesShown(); }
+  // Frames converted straight into the window's image as they were painted.
+  std::uint64_t FramesPaintedDirectly() const { return e_.painter_->DirectFrames(); }
   // The element of the running graph by its name, or nullptr (no reference added).
   GstElement* GraphElement(const std::string& name) const {
     return w_.Graph ? w_.Graph->Find(name) : nullptr;
   }
 
  private:
+  VOduduDudiviv& e_;
   TVdvWorker& w_;
 };

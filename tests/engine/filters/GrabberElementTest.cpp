@@ -172,7 +172,7 @@ TEST(GrabberElement, Mode8TakesOnlyItsRgbFormat) {
     bool accepted;
   } cases[] = {{gf_RGB32, "BGRx", true},  {gf_RGB32, "BGR", false}, {gf_RGB24, "BGR", true},
                {gf_RGB24, "BGRx", false}, {0, "BGR", true},         {0, "I420", true},
-               {gf_RGB32, "YUY2", false}, {gf_RGB32, "NV12", false}};
+               {gf_RGB32, "YUY2", true},  {gf_RGB32, "NV12", false}};
   for (const auto& c : cases) {
     TRecorder r;
     GstElement* grabber = test::NewGrabber(true);
@@ -187,10 +187,11 @@ TEST(GrabberElement, Mode8TakesOnlyItsRgbFormat) {
   }
 }
 
-// I420 frames go into RGB only for those who want their pixels, and come
-// back changed only from those who may change them; in BT.601 by libyuv's
-// rows, in BT.709 (an HD H.264 camera's) by GStreamer's converter.
-TEST(GrabberElement, Mode8OnI420ConvertsOnlyWhatIsWanted) {
+// YUV frames go into RGB only for those who want their pixels, and come back
+// changed only from those who may change them; in BT.601 by libyuv's rows, in
+// BT.709 (an HD H.264 camera's) by GStreamer's converter; I420, and a
+// webcam's YUY2.
+TEST(GrabberElement, Mode8OnYuvConvertsOnlyWhatIsWanted) {
   struct Case {
     const char* name;
     std::uint8_t use;
@@ -202,19 +203,30 @@ TEST(GrabberElement, Mode8OnI420ConvertsOnlyWhatIsWanted) {
                {"a capture", pu_Read, 0, true, true, false},
                {"an overlay", pu_ReadWrite, 0, true, true, true},
                {"the adjustments", pu_None, 255, false, true, true}};
-  const int w = 35, h = 17, chroma = 18 * 9;
-  const GstVideoInfo info = test::VideoInfo("I420", w, h);
-  for (int row = 0; row < 2 * static_cast<int>(std::size(cases)); ++row) {
-    const Case& c = cases[row / 2];
-    const std::string colorimetry = row % 2 ? ", colorimetry=(string)bt709" : "";
-    SCOPED_TRACE(c.name + colorimetry);
+  struct Layout {
+    const char* format;
+    const char* colorimetry;
+    int w;
+  } layouts[] = {{"I420", "", 35}, {"I420", ", colorimetry=(string)bt709", 35}, {"YUY2", "", 36}};
+  const int h = 17;
+  for (int row = 0; row < 3 * static_cast<int>(std::size(cases)); ++row) {
+    const Case& c = cases[row / 3];
+    const Layout& l = layouts[row % 3];
+    const int w = l.w;
+    const bool packed = std::string(l.format) == "YUY2";
+    // Where pixel i's luma is, and how many chroma bytes there are.
+    const auto luma = [&](int i) { return packed ? 2 * i : i; };
+    const int chroma = packed ? w * h : 2 * ((w + 1) / 2) * ((h + 1) / 2);
+    const auto chromaAt = [&](int k) { return packed ? 2 * k + 1 : w * h + k; };
+    const GstVideoInfo info = test::VideoInfo(l.format, w, h);
+    SCOPED_TRACE(std::string(c.name) + " " + l.format + l.colorimetry);
     TRecorder r;
     r.draw = c.draw;
     GstElement* grabber = test::NewGrabber(true);
     TGrabberParams* block = Wire(grabber, gm_RGB, r);
     block->PixelUse = c.use;
     block->Processing.Brightness = c.brightness;
-    GstHarness* hs = test::HarnessFor(grabber, test::VideoCaps("I420", w, h) + colorimetry);
+    GstHarness* hs = test::HarnessFor(grabber, test::VideoCaps(l.format, w, h) + l.colorimetry);
     GstBuffer* in = test::RandomFrame(info, 5);
     const auto original = test::VisibleBytes(in, info);
     GstBuffer* out = gst_harness_push_and_pull(hs, in);
@@ -229,10 +241,10 @@ TEST(GrabberElement, Mode8OnI420ConvertsOnlyWhatIsWanted) {
     }
     EXPECT_EQ(got != original, c.changed);
     if (c.brightness == 255) {  // white: limited-range luma at the top, neutral chroma
-      for (int i = 0; i < w * h; ++i) ASSERT_EQ(got[i], 235) << i;
-      for (int i = w * h; i < w * h + 2 * chroma; ++i) ASSERT_NEAR(got[i], 128, 1) << i;
+      for (int i = 0; i < w * h; ++i) ASSERT_EQ(got[luma(i)], 235) << i;
+      for (int k = 0; k < chroma; ++k) ASSERT_NEAR(got[chromaAt(k)], 128, 1) << k;
     } else if (c.changed) {  // the painted row, grey 66, reached the frame's luma
-      for (int x = 0; x < w; ++x) ASSERT_NEAR(got[x], 73, 1) << x;
+      for (int x = 0; x < w; ++x) ASSERT_NEAR(got[luma(x)], 73, 1) << x;
     }
     gst_buffer_unref(out);
     gst_harness_teardown(hs);

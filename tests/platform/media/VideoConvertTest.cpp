@@ -97,6 +97,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TPair{"format=BGRx", "format=I420,colorimetry=1:4:0:0", true},
                       TPair{"format=BGRx", "format=I420,colorimetry=bt601", true},
                       TPair{"format=BGR", "format=I420,colorimetry=1:4:0:0", true},
+                      // YUV for the grabber: the layout changes, the values stay, in any colours.
+                      TPair{"format=YUY2,colorimetry=bt601", "format=I420,colorimetry=bt601", true},
+                      TPair{"format=UYVY,colorimetry=bt709", "format=I420", true},  // not SD's default
+                      TPair{"format=NV12,colorimetry=1:4:0:0", "format=I420,colorimetry=1:4:0:0", true},
+                      TPair{"format=YUY2,colorimetry=bt709", "format=I420,colorimetry=bt601", false},
+                      TPair{"format=BGRx", "format=YUY2,colorimetry=bt601", true},  // a grabber's way back
                       // Not covered: GStreamer's own converter, the same bytes as videoconvert.
                       TPair{"format=BGRx", "format=I420,colorimetry=bt709", false},
                       TPair{"format=YV12", "format=BGRx", false},

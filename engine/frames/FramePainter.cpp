@@ -1,0 +1,90 @@
+#include "engine/frames/FramePainter.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRegion>
+
+TFramePainter::~TFramePainter() {
+  if (general_) gst_video_converter_free(general_);
+}
+
+bool TFramePainter::Paint(QPainter& painter, const GstVideoFrame& frame, const QRect& target) {
+  const GstVideoFormat format = GST_VIDEO_FRAME_FORMAT(&frame);
+  const QSize size(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame));
+  const QImage* image = &scratch_;
+  QImage rgb;
+  if (format == GST_VIDEO_FORMAT_BGRx || format == GST_VIDEO_FORMAT_BGR) {
+    rgb = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), size.width(),
+                 size.height(), GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0),
+                 format == GST_VIDEO_FORMAT_BGR ? QImage::Format_BGR888 : QImage::Format_RGB32);
+    image = &rgb;
+  } else {
+    // The 8 MB copy of a 1080p picture into the window is worth saving.
+    if (target.size() == size) {
+      if (const TDestination direct = Backing(painter, target); direct.bits) {
+        if (!Convert(frame, direct)) return false;
+        ++direct_;
+        return true;
+      }
+    }
+    if (scratch_.size() != size) scratch_ = QImage(size, QImage::Format_RGB32);
+    if (scratch_.isNull() || !Convert(frame, {scratch_.bits(), static_cast<int>(scratch_.bytesPerLine())}))
+      return false;
+  }
+  // 1:1 is a plain copy; any other size is scaled by picking pixels, which a
+  // moving picture shows as well as smoothing does at a fraction of the cost.
+  if (target.size() == size)
+    painter.drawImage(target.topLeft(), *image);
+  else
+    painter.drawImage(target, *image);
+  return true;
+}
+
+TFramePainter::TDestination TFramePainter::Backing(QPainter& painter, const QRect& target) {
+  QPaintEngine* engine = painter.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  if (!device || device->devType() != QInternal::Image) return {};
+  QImage& image = *static_cast<QImage*>(device);
+  const QImage::Format format = image.format();
+  // libyuv writes opaque BGRA, which all three read alike.
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+      format != QImage::Format_ARGB32_Premultiplied)
+    return {};
+  // Writing into a shared image would detach it from the painter.
+  if (!image.isDetached()) return {};
+  const QTransform& transform = painter.deviceTransform();
+  if (transform.type() > QTransform::TxTranslate) return {};
+  const QRect area = transform.mapRect(target);
+  if (!image.rect().contains(area)) return {};
+  // Only where this paint event may reach: other widgets lie outside it.
+  const QRegion reach = engine->systemClip();
+  if (!reach.isEmpty() && !QRegion(area).subtracted(reach).isEmpty()) return {};
+  if (painter.hasClipping() && !QRegion(target).subtracted(painter.clipRegion()).isEmpty()) return {};
+  return {image.bits() + static_cast<qsizetype>(area.y()) * image.bytesPerLine() + area.x() * 4,
+          static_cast<int>(image.bytesPerLine())};
+}
+
+bool TFramePainter::Convert(const GstVideoFrame& in, TDestination out) {
+  const GstVideoInfo& from = in.info;
+  GstVideoFrame to{};
+  if (!gst_video_info_set_format(&to.info, GST_VIDEO_FORMAT_BGRx, from.width, from.height)) return false;
+  // GStreamer's converter takes only frames of the same rate, aspect and interlacing.
+  GST_VIDEO_INFO_FPS_N(&to.info) = GST_VIDEO_INFO_FPS_N(&from);
+  GST_VIDEO_INFO_FPS_D(&to.info) = GST_VIDEO_INFO_FPS_D(&from);
+  GST_VIDEO_INFO_PAR_N(&to.info) = GST_VIDEO_INFO_PAR_N(&from);
+  GST_VIDEO_INFO_PAR_D(&to.info) = GST_VIDEO_INFO_PAR_D(&from);
+  GST_VIDEO_INFO_INTERLACE_MODE(&to.info) = GST_VIDEO_INFO_INTERLACE_MODE(&from);
+  GST_VIDEO_INFO_PLANE_STRIDE(&to.info, 0) = out.stride;
+  to.data[0] = out.bits;
+  if (orvex::media::FastConversion::Covers(from, to.info)) return fast_.Convert(in, to);
+  if (!general_ || !gst_video_info_is_equal(&generalIn_, &from) ||
+      !gst_video_info_is_equal(&generalOut_, &to.info)) {
+    if (general_) gst_video_converter_free(general_);
+    generalIn_ = from;
+    generalOut_ = to.info;
+    general_ = gst_video_converter_new(&generalIn_, &generalOut_, nullptr);
+    if (!general_) return false;
+  }
+  gst_video_converter_frame(general_, &in, &to);
+  return true;
+}
