@@ -1,7 +1,9 @@
 #pragma once
-// Paints the display's frames. RGB frames are drawn as they are; YUV frames
-// are converted once, straight into the window's backing image when shown at
-// their own size, else into a scratch image that is then drawn.
+// Paints the display's frames into the window's backing image: a YUV frame
+// shown at its own size is converted straight into it; one of another size is
+// converted into a scratch image and scaled into it, as an RGB frame is. Where
+// the image cannot be written directly (another kind of paint device, a
+// scaled painter, a clip), QPainter draws the frame.
 
 #include <gst/video/video.h>
 
@@ -22,7 +24,7 @@ class TFramePainter {
   // Draws `frame` into `target` (the painter's coordinates); false when its
   // format cannot be converted.
   bool Paint(QPainter& painter, const GstVideoFrame& frame, const QRect& target);
-  // Frames converted straight into the window (tests check the path taken).
+  // Frames written straight into the window (tests check the path taken).
   unsigned long long DirectFrames() const { return direct_; }
 
  private:

@@ -76,7 +76,8 @@ TEST_F(GraphTest, AHiddenDisplayStopsTheFramesUntilShownOrACaptureAsksForOne) {
 }
 
 // A webcam's YUY2, as the application sets the grabber up: no conversion
-// before the window, one as it is painted, straight into the window's image.
+// before the window, one as it is painted, straight into the window's image,
+// scaled there when the window is another size.
 class WebcamPreviewTest : public GraphTest {
   ScopedCameraFormats yuy2_{"YUY2"};
 };
@@ -86,26 +87,30 @@ TEST_F(WebcamPreviewTest, ItsYuvIsPaintedStraightIntoTheWindowInItsColours) {
   engine->setVideoInput(orvex::media::testdevices::kInputSVideo);  // still colour bars
   engine->setFrameGrabber(fg_BothStreams);
   const QSize frame(352, 288);
-  host->resize(frame);
-  engine->resize(frame);
   ASSERT_TRUE(engine->StartPreview());
-  ASSERT_TRUE(WaitForFrames(3));
+  for (const QSize window : {frame, frame / 2, frame * 3 / 2}) {
+    SCOPED_TRACE(std::to_string(window.width()) + "x" + std::to_string(window.height()));
+    host->resize(window);
+    engine->resize(window);
+    EngineProbe probe(*engine);
+    const std::uint64_t direct = probe.FramesPaintedDirectly();
+    ASSERT_TRUE(WaitForFrames(3));
+    EXPECT_GE(probe.FramesPaintedDirectly(), direct + 3) << "the picture went through a copy";
 
-  EngineProbe probe(*engine);
-  GstElement* converter = probe.GraphElement("Color Space Converter");
+    const QImage shown = host->screen()->grabWindow(host->winId()).toImage();
+    ASSERT_EQ(shown.size(), window);
+    for (int bar = 0; bar < TestPattern::kBarCount; ++bar) {
+      const int x = (2 * bar + 1) * frame.width() / (2 * TestPattern::kBarCount), y = frame.height() / 3;
+      const auto want = TestPattern::Expected(false, 0, frame.width(), frame.height(), x, y);
+      const QColor got =
+          shown.pixelColor(x * window.width() / frame.width(), y * window.height() / frame.height());
+      EXPECT_NEAR(got.red(), want.r, 4) << "bar " << bar;
+      EXPECT_NEAR(got.green(), want.g, 4) << "bar " << bar;
+      EXPECT_NEAR(got.blue(), want.b, 4) << "bar " << bar;
+    }
+  }
+  GstElement* converter = EngineProbe(*engine).GraphElement("Color Space Converter");
   ASSERT_NE(converter, nullptr);
   const orvex::media::TConvertCounts counts = orvex::media::VideoConvertCounts(converter);
   EXPECT_EQ(counts.fast + counts.general, 0u) << "frames were converted before the window";
-  EXPECT_GE(probe.FramesPaintedDirectly(), 3u) << "the picture went through a copy";
-
-  const QImage shown = host->screen()->grabWindow(host->winId()).toImage();
-  ASSERT_EQ(shown.size(), frame);
-  for (int bar = 0; bar < TestPattern::kBarCount; ++bar) {
-    const int x = (2 * bar + 1) * frame.width() / (2 * TestPattern::kBarCount), y = frame.height() / 3;
-    const auto want = TestPattern::Expected(false, 0, frame.width(), frame.height(), x, y);
-    const QColor got = shown.pixelColor(x, y);
-    EXPECT_NEAR(got.red(), want.r, 4) << "bar " << bar;
-    EXPECT_NEAR(got.green(), want.g, 4) << "bar " << bar;
-    EXPECT_NEAR(got.blue(), want.b, 4) << "bar " << bar;
-  }
 }
