@@ -86,7 +86,8 @@ bool TFramePainter::Convert(const GstVideoFrame& in, TDestination out) {
   GST_VIDEO_INFO_INTERLACE_MODE(&to.info) = GST_VIDEO_INFO_INTERLACE_MODE(&from);
   GST_VIDEO_INFO_PLANE_STRIDE(&to.info, 0) = out.stride;
   to.data[0] = out.bits;
-  if (orvex::media::FastConversion::Covers(from, to.info)) return fast_.Convert(in, to);
+  using orvex::media::FastConversion;
+  if (FastConversion::Covers(from, to.info, FastConversion::Purpose::Show)) return fast_.Convert(in, to);
   if (!general_ || !gst_video_info_is_equal(&generalIn_, &from) ||
       !gst_video_info_is_equal(&generalOut_, &to.info)) {
     if (general_) gst_video_converter_free(general_);

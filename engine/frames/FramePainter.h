@@ -37,7 +37,7 @@ class TFramePainter {
   static TDestination Backing(QPainter& painter, const QRect& target);
   bool Convert(const GstVideoFrame& in, TDestination out);
 
-  orvex::media::FastConversion fast_{orvex::media::FastConversion::Chroma::Nearest};
+  orvex::media::FastConversion fast_{orvex::media::FastConversion::Purpose::Show};
   // GStreamer's converter for colours FastConversion does not cover.
   GstVideoConverter* general_ = nullptr;
   GstVideoInfo generalIn_{};

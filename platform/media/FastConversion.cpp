@@ -13,12 +13,18 @@ using Plane = std::uint8_t*;
 bool FullRange(const GstVideoInfo& info) { return info.colorimetry.range == GST_VIDEO_COLOR_RANGE_0_255; }
 
 // The YUV -> RGB constants for the colorimetry the frames declare: BT.601,
-// what webcams send and JPEG decodes to. libyuv's BT.709 and BT.2020 rows
-// clamp the blue coefficient (saturated blue comes out 4% dark), so those go
-// the general way.
-const libyuv::YuvConstants* YuvMatrix(const GstVideoInfo& info) {
-  if (info.colorimetry.matrix != GST_VIDEO_COLOR_MATRIX_BT601) return nullptr;
-  return FullRange(info) ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
+// what webcams send and JPEG decodes to, and BT.709 for what is only shown:
+// libyuv's BT.709 rows clamp the blue coefficient (saturated blue comes out
+// 4% dark), so for what is kept those go the general way, as every other does.
+const libyuv::YuvConstants* YuvMatrix(const GstVideoInfo& info, FastConversion::Purpose purpose) {
+  const bool full = FullRange(info);
+  const bool shown = purpose == FastConversion::Purpose::Show;
+  switch (info.colorimetry.matrix) {
+    case GST_VIDEO_COLOR_MATRIX_BT601: return full ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
+    case GST_VIDEO_COLOR_MATRIX_BT709:
+      return !shown ? nullptr : full ? &libyuv::kYuvF709Constants : &libyuv::kYuvH709Constants;
+    default: return nullptr;
+  }
 }
 
 bool IsRgbOut(GstVideoFormat f) {
@@ -56,7 +62,7 @@ bool NearestToArgb(const GstVideoFrame& in, Plane dst, int ds, const libyuv::Yuv
 
 }  // namespace
 
-bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out) {
+bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out, Purpose purpose) {
   const GstVideoFormat from = GST_VIDEO_INFO_FORMAT(&in);
   const GstVideoFormat to = GST_VIDEO_INFO_FORMAT(&out);
   if (in.width != out.width || in.height != out.height) return false;
@@ -64,7 +70,7 @@ bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out) {
   if (IsRgbOut(to)) {
     if (from == GST_VIDEO_FORMAT_BGR || from == GST_VIDEO_FORMAT_BGRx || from == GST_VIDEO_FORMAT_BGRA)
       return true;
-    return IsYuvIn(from) && YuvMatrix(in);
+    return IsYuvIn(from) && YuvMatrix(in, purpose);
   }
   // libyuv packs YUY2 in limited-range BT.601 only.
   if (to == GST_VIDEO_FORMAT_YUY2)
@@ -90,11 +96,11 @@ FastConversion::TPlanes FastConversion::Planar(int w, int h, int chromaHeight) {
 bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
   const GstVideoInfo& ii = in.info;
   const GstVideoInfo& oi = out.info;
-  if (!Covers(ii, oi)) return false;
+  if (!Covers(ii, oi, purpose_)) return false;
   const int w = ii.width, h = ii.height;
   const GstVideoFormat from = GST_VIDEO_INFO_FORMAT(&ii);
   const GstVideoFormat to = GST_VIDEO_INFO_FORMAT(&oi);
-  const libyuv::YuvConstants* m = YuvMatrix(ii);
+  const libyuv::YuvConstants* m = YuvMatrix(ii, purpose_);
   int r = -1;
   if (to == GST_VIDEO_FORMAT_YUY2)
     return libyuv::ARGBToYUY2(P(in, 0), S(in, 0), P(out, 0), S(out, 0), w, h) == 0;
@@ -138,7 +144,7 @@ bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
     case GST_VIDEO_FORMAT_NV12:
     case GST_VIDEO_FORMAT_YUY2:
     case GST_VIDEO_FORMAT_UYVY: {
-      if (chroma_ == Chroma::Nearest && !bgr && NearestToArgb(in, dst, ds, m, w, h)) return true;
+      if (purpose_ == Purpose::Show && !bgr && NearestToArgb(in, dst, ds, m, w, h)) return true;
       // Into planes first: the rows that upsample chroma smoothly, as videoconvert does, take planes.
       const bool nv12 = from == GST_VIDEO_FORMAT_NV12;
       const TPlanes p = Planar(w, h, nv12 ? (h + 1) / 2 : h);
@@ -151,7 +157,8 @@ bool FastConversion::Convert(const GstVideoFrame& in, GstVideoFrame& out) {
       if (r != 0) break;
       const auto rows = nv12 ? (bgr ? libyuv::I420ToRGB24MatrixFilter : libyuv::I420ToARGBMatrixFilter)
                              : (bgr ? libyuv::I422ToRGB24MatrixFilter : libyuv::I422ToARGBMatrixFilter);
-      r = rows(p.y, w, p.u, p.cw, p.v, p.cw, dst, ds, m, w, h, libyuv::kFilterBilinear);
+      r = rows(p.y, w, p.u, p.cw, p.v, p.cw, dst, ds, m, w, h,
+               purpose_ == Purpose::Show ? libyuv::kFilterNone : libyuv::kFilterBilinear);
       break;
     }
     default: return false;

@@ -13,14 +13,16 @@ namespace orvex::media {
 
 class FastConversion {
  public:
-  // How chroma shared by neighbouring pixels is spread over them in RGB:
-  // smoothly, as videoconvert does (for what is kept), or by repeating it
-  // (for what is only shown: one pass instead of two).
-  enum class Chroma { Smooth, Nearest };
-  explicit FastConversion(Chroma chroma = Chroma::Smooth) : chroma_(chroma) {}
+  // What the RGB is for. Kept (a recording, a snapshot, the grabber's
+  // pixels): chroma spread smoothly, as videoconvert does, and only the
+  // matrices libyuv gets exactly right. Only shown: chroma repeated (one pass
+  // instead of two), and libyuv's BT.709 rows too, whose slightly
+  // dark saturated blue a moving picture does not show.
+  enum class Purpose { Keep, Show };
+  explicit FastConversion(Purpose purpose = Purpose::Keep) : purpose_(purpose) {}
 
   // Whether `in` -> `out` has a fast path; when not, convert another way.
-  static bool Covers(const GstVideoInfo& in, const GstVideoInfo& out);
+  static bool Covers(const GstVideoInfo& in, const GstVideoInfo& out, Purpose purpose = Purpose::Keep);
 
   // Same sizes and a pair Covers() accepts; false when the frames do not fit.
   bool Convert(const GstVideoFrame& in, GstVideoFrame& out);
@@ -35,7 +37,7 @@ class FastConversion {
 
   // Packed or semi-planar frames split into planes for the smooth rows; kept between frames.
   std::vector<std::uint8_t> scratch_;
-  Chroma chroma_;
+  Purpose purpose_;
 };
 
 }  // namespace orvex::media

@@ -4,10 +4,12 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/media/FastConversion.h"
 #include "platform/media/GstPtr.h"
 #include "platform/media/VideoConvert.h"
 
@@ -122,3 +124,43 @@ TEST(VideoConvert, SameCapsPassFramesThroughUntouched) {
 }
 
 }  // namespace
+
+// For the window: chroma repeated, as videoconvert's without chroma
+// resampling, and libyuv's BT.709 rows too (saturated blue a little dark).
+TEST(FastConversionShown, WebcamColorimetriesConvertAsVideoconvertWithoutResampling) {
+  const std::string size = ",width=64,height=48,framerate=30/1";
+  for (const char* in : {"format=YUY2,colorimetry=bt601", "format=YUY2,colorimetry=bt709",
+                         "format=I420,colorimetry=bt709", "format=I420,colorimetry=1:3:5:1"}) {
+    SCOPED_TRACE(in);
+    const std::string inCaps = std::string("video/x-raw,") + in + size;
+    const TFrameBytes source = ConvertOne(gst_element_factory_make("videoconvert", nullptr), inCaps, inCaps);
+    GstElement* reference = gst_element_factory_make("videoconvert", nullptr);
+    g_object_set(reference, "chroma-mode", GST_VIDEO_CHROMA_MODE_NONE, nullptr);
+    const TFrameBytes want = ConvertOne(reference, inCaps, "video/x-raw,format=BGRx" + size);
+    ASSERT_TRUE(source.ok && want.ok);
+    GstVideoInfo inInfo, outInfo;
+    CapsPtr caps(gst_caps_from_string(inCaps.c_str()));
+    ASSERT_TRUE(gst_video_info_from_caps(&inInfo, caps.get()));
+    gst_video_info_set_format(&outInfo, GST_VIDEO_FORMAT_BGRx, 64, 48);
+    ASSERT_TRUE(FastConversion::Covers(inInfo, outInfo, FastConversion::Purpose::Show));
+    EXPECT_EQ(FastConversion::Covers(inInfo, outInfo),
+              inInfo.colorimetry.matrix == GST_VIDEO_COLOR_MATRIX_BT601)
+        << "what is kept takes libyuv's BT.601 rows alone";
+    BufferPtr inBuffer(gst_buffer_new_memdup(source.bytes.data(), source.bytes.size()));
+    BufferPtr outBuffer(gst_buffer_new_allocate(nullptr, GST_VIDEO_INFO_SIZE(&outInfo), nullptr));
+    GstVideoFrame inFrame, outFrame;
+    ASSERT_TRUE(gst_video_frame_map(&inFrame, &inInfo, inBuffer.get(), GST_MAP_READ));
+    ASSERT_TRUE(gst_video_frame_map(&outFrame, &outInfo, outBuffer.get(), GST_MAP_WRITE));
+    FastConversion shown(FastConversion::Purpose::Show);
+    EXPECT_TRUE(shown.Convert(inFrame, outFrame));
+    gst_video_frame_unmap(&inFrame);
+    gst_video_frame_unmap(&outFrame);
+    GstMapInfo got;
+    ASSERT_TRUE(gst_buffer_map(outBuffer.get(), &got, GST_MAP_READ));
+    int worst = 0;
+    for (std::size_t i = 0; i < got.size; ++i)
+      if (i % 4 != 3) worst = std::max(worst, std::abs(got.data[i] - want.bytes[i]));
+    gst_buffer_unmap(outBuffer.get(), &got);
+    EXPECT_LE(worst, 12);
+  }
+}
