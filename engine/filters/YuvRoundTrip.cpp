@@ -12,14 +12,7 @@ void TYuvRoundTrip::Release() {
 
 bool TYuvRoundTrip::Configure(const GstVideoInfo& yuv, GstVideoFormat rgb) {
   Release();
-  if (!gst_video_info_set_format(&rgbInfo_, rgb, GST_VIDEO_INFO_WIDTH(&yuv), GST_VIDEO_INFO_HEIGHT(&yuv)))
-    return false;
-  // GStreamer's converter takes only frames of the same rate, aspect and interlacing.
-  GST_VIDEO_INFO_FPS_N(&rgbInfo_) = GST_VIDEO_INFO_FPS_N(&yuv);
-  GST_VIDEO_INFO_FPS_D(&rgbInfo_) = GST_VIDEO_INFO_FPS_D(&yuv);
-  GST_VIDEO_INFO_PAR_N(&rgbInfo_) = GST_VIDEO_INFO_PAR_N(&yuv);
-  GST_VIDEO_INFO_PAR_D(&rgbInfo_) = GST_VIDEO_INFO_PAR_D(&yuv);
-  GST_VIDEO_INFO_INTERLACE_MODE(&rgbInfo_) = GST_VIDEO_INFO_INTERLACE_MODE(&yuv);
+  if (!orvex::media::InfoLike(rgbInfo_, rgb, yuv)) return false;
   using orvex::media::FastConversion;
   if (!FastConversion::Covers(yuv, rgbInfo_)) toRgb_ = gst_video_converter_new(&yuv, &rgbInfo_, nullptr);
   if (!FastConversion::Covers(rgbInfo_, yuv)) fromRgb_ = gst_video_converter_new(&rgbInfo_, &yuv, nullptr);

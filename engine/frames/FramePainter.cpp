@@ -77,13 +77,7 @@ TFramePainter::TDestination TFramePainter::Backing(QPainter& painter, const QRec
 bool TFramePainter::Convert(const GstVideoFrame& in, TDestination out) {
   const GstVideoInfo& from = in.info;
   GstVideoFrame to{};
-  if (!gst_video_info_set_format(&to.info, GST_VIDEO_FORMAT_BGRx, from.width, from.height)) return false;
-  // GStreamer's converter takes only frames of the same rate, aspect and interlacing.
-  GST_VIDEO_INFO_FPS_N(&to.info) = GST_VIDEO_INFO_FPS_N(&from);
-  GST_VIDEO_INFO_FPS_D(&to.info) = GST_VIDEO_INFO_FPS_D(&from);
-  GST_VIDEO_INFO_PAR_N(&to.info) = GST_VIDEO_INFO_PAR_N(&from);
-  GST_VIDEO_INFO_PAR_D(&to.info) = GST_VIDEO_INFO_PAR_D(&from);
-  GST_VIDEO_INFO_INTERLACE_MODE(&to.info) = GST_VIDEO_INFO_INTERLACE_MODE(&from);
+  if (!orvex::media::InfoLike(to.info, GST_VIDEO_FORMAT_BGRx, from)) return false;
   GST_VIDEO_INFO_PLANE_STRIDE(&to.info, 0) = out.stride;
   to.data[0] = out.bits;
   using orvex::media::FastConversion;

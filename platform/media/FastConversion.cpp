@@ -62,6 +62,17 @@ bool NearestToArgb(const GstVideoFrame& in, Plane dst, int ds, const libyuv::Yuv
 
 }  // namespace
 
+bool InfoLike(GstVideoInfo& info, GstVideoFormat format, const GstVideoInfo& like) {
+  if (!gst_video_info_set_format(&info, format, GST_VIDEO_INFO_WIDTH(&like), GST_VIDEO_INFO_HEIGHT(&like)))
+    return false;
+  GST_VIDEO_INFO_FPS_N(&info) = GST_VIDEO_INFO_FPS_N(&like);
+  GST_VIDEO_INFO_FPS_D(&info) = GST_VIDEO_INFO_FPS_D(&like);
+  GST_VIDEO_INFO_PAR_N(&info) = GST_VIDEO_INFO_PAR_N(&like);
+  GST_VIDEO_INFO_PAR_D(&info) = GST_VIDEO_INFO_PAR_D(&like);
+  GST_VIDEO_INFO_INTERLACE_MODE(&info) = GST_VIDEO_INFO_INTERLACE_MODE(&like);
+  return true;
+}
+
 bool FastConversion::Covers(const GstVideoInfo& in, const GstVideoInfo& out, Purpose purpose) {
   const GstVideoFormat from = GST_VIDEO_INFO_FORMAT(&in);
   const GstVideoFormat to = GST_VIDEO_INFO_FORMAT(&out);

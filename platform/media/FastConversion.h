@@ -11,6 +11,10 @@
 
 namespace orvex::media {
 
+// `info` set to `format` at the size of `like`, with its rate, aspect and
+// interlacing: GStreamer's converter takes only frames that agree on those.
+bool InfoLike(GstVideoInfo& info, GstVideoFormat format, const GstVideoInfo& like);
+
 class FastConversion {
  public:
   // What the RGB is for. Kept (a recording, a snapshot, the grabber's
